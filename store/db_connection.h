@@ -1,0 +1,112 @@
+// The connection to the snippet database and the results of its queries.
+//
+// One recursive lock serialises every call on a connection, so the interface
+// thread and the workers can share it.  A caller that needs several calls to
+// run without interruption (a transaction) holds lock() across them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "store/db_exception.h"
+#include "store/page_key.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace store {
+
+class CodecVfs;
+
+// A forward-only result of one SELECT, positioned on its first row (or at
+// its end) when returned by DbConnection::query.
+class DbQuery {
+public:
+    DbQuery() = default;
+    DbQuery(DbQuery&& other) noexcept;
+    DbQuery& operator=(DbQuery&& other) noexcept;
+    ~DbQuery();
+
+    bool eof() const { return eof_; }
+    void nextRow();
+    int numFields() const;
+
+    // The text of a column, or null for NULL.  Valid until the next row.
+    const char* fieldValue(int index) const;
+    const char* fieldValue(const char* name) const;
+    int fieldIndex(const char* name) const;
+    int fieldType(int index) const;
+
+    int getIntField(int index, int nullValue = 0) const;
+    int getIntField(const char* name, int nullValue = 0) const;
+    const char* getStringField(int index, const char* nullValue = "") const;
+    const char* getStringField(const char* name, const char* nullValue = "") const;
+
+    void finalize();
+
+private:
+    friend class DbConnection;
+    DbQuery(sqlite3* db, sqlite3_stmt* stmt, bool eof, std::shared_ptr<std::recursive_mutex> mutex,
+            std::shared_ptr<CodecVfs> vfs);
+    void checkStatement() const;
+    void checkIndex(int index) const;
+    void release() noexcept;
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
+    bool eof_ = true;
+    int columns_ = 0;
+    std::shared_ptr<std::recursive_mutex> mutex_;
+    // A closed connection stays a zombie until its last statement is
+    // finalized; its VFS must live that long.
+    std::shared_ptr<CodecVfs> vfs_;
+};
+
+class DbConnection {
+public:
+    struct Options {
+        KeyDeriver deriver = derivePageKey;  // how pass phrases become keys
+        std::string baseVfs;                 // the VFS under the codec; empty = default
+    };
+
+    DbConnection();
+    explicit DbConnection(Options options);
+    ~DbConnection();
+    DbConnection(const DbConnection&) = delete;
+    DbConnection& operator=(const DbConnection&) = delete;
+
+    // Opens (creating when missing) without a key.
+    void open(const char* fileName);
+    // Opens and, when `passPhrase` is given, keys the main database with it.
+    void openWithKey(const char* fileName, const char* passPhrase);
+    // Re-encrypts the open database under `passPhrase` (null: nothing to do).
+    void rekey(const char* passPhrase);
+    void close();
+    bool isOpen() const;
+
+    // Runs one or more statements; returns the rows changed by the last.
+    int execute(const char* sql);
+    DbQuery query(const char* sql);
+    // The first column of the first row, as a decimal integer.
+    int scalar(const char* sql);
+    std::int64_t lastInsertId();
+    void setBusyTimeout(int milliseconds);
+
+    // Holds the connection for a sequence of calls.
+    std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock<std::recursive_mutex>(*mutex_); }
+
+private:
+    void checkOpen() const;
+    void openHandle(const char* fileName);
+    void applyBusyTimeout();
+
+    Options options_;
+    std::shared_ptr<CodecVfs> vfs_;
+    sqlite3* db_ = nullptr;
+    int busyTimeout_ = 60000;
+    std::shared_ptr<std::recursive_mutex> mutex_ = std::make_shared<std::recursive_mutex>();
+};
+
+}  // namespace store
