@@ -1,0 +1,132 @@
+#include "app/snippet_app.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "app/db_folder_dlg.h"
+#include "app/paths.h"
+#include "app/placeholder_frame.h"
+#include "fw/dialog.h"
+#include "store/schema.h"
+
+CSnippetApp& theApp() { return static_cast<CSnippetApp&>(*fw::App::current()); }
+
+CSnippetApp::CSnippetApp() { title_ = "墨舟"; }
+
+CSnippetApp::~CSnippetApp() = default;
+
+bool CSnippetApp::initInstance() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    oleReady_ = SUCCEEDED(OleInitialize(nullptr));
+
+    initSkin();
+    if (!claimSingleInstance()) return false;
+    loadSyntaxSchemes();
+    loadSettings();
+    openDatabase();
+    createMainFrame();
+    return true;
+}
+
+// The skin library is brought up here (InitUI, then SetSkin with
+// skins\default\skin.ini) once it ships with the program.
+void CSnippetApp::initSkin() {}
+
+bool CSnippetApp::claimSingleInstance() {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "jexMarlo");
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (mutex) CloseHandle(mutex);
+        fw::messageBox("程序已经运行！", MB_OK);
+        return false;
+    }
+    instanceMutex_ = mutex;
+    return true;
+}
+
+// The scheme list is read from Syntax\*.xml here once the editor's scheme
+// reader exists; until then it stays empty, as with an empty Syntax folder.
+void CSnippetApp::loadSyntaxSchemes() {}
+
+void CSnippetApp::loadSettings() {
+    std::string path = programFolder() + "config.ini";
+    if (fileExists(path)) {
+        config_.setPath(path);
+    } else {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        config_.setPath(path);
+        config_.writeInt(cfg::kUpdate, cfg::kCheckDay, 1);
+    }
+
+    settings_.codeTab = config_.getInt(cfg::kBasic, cfg::kCodeTab, 0);
+    settings_.autoSaveTime = config_.getInt(cfg::kBasic, cfg::kAutoSaveTime, 0);
+    settings_.faceName = config_.getString(cfg::kBasic, cfg::kFaceName, "");
+    settings_.fontSize = config_.getInt(cfg::kBasic, cfg::kFontSize, 0);
+
+    std::string workPath = config_.getString(cfg::kDbm, cfg::kWorkPath, "");
+    if (!workPath.empty() && !fileExists(workPath)) workPath.clear();
+    if (workPath.empty()) {
+        CDbFolderDlg dialog;
+        dialog.doModal(nullptr);
+        workPath = dialog.folder();
+        if (!endsWithBackslash(workPath)) workPath += '\\';
+        workPath += "srcdata.db";
+        config_.writeString(cfg::kDbm, cfg::kWorkPath, workPath.c_str());
+    }
+    settings_.databasePath = workPath;
+
+    settings_.checkDay = config_.getInt(cfg::kUpdate, cfg::kCheckDay, 0);
+    if (settings_.checkDay != 0) runAutomaticUpdateCheck();
+
+    settings_.defSyntex = config_.getString(cfg::kSyntex, cfg::kDefSyntex, "");
+}
+
+// The automatic update check (LastUpdate and the updater) is decided here
+// once the updater ships with the program.
+void CSnippetApp::runAutomaticUpdateCheck() {}
+
+void CSnippetApp::openDatabase() {
+    const std::string& path = settings_.databasePath;
+    std::size_t slash = lastBackslash(path);
+    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+
+    // The file is opened by its bare name from its own folder, so that a
+    // folder name in the local code page needs no conversion.
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
+    try {
+        store::openSnippetDatabase(db_, fileName.c_str(), fileExists(path));
+    } catch (const store::CppSQLite3Exception& e) {
+        SetCurrentDirectoryA(previous);
+        fw::messageBox(e.errorMessage(), MB_OK);
+        return;
+    }
+    SetCurrentDirectoryA(previous);
+}
+
+void CSnippetApp::createMainFrame() {
+    auto frame = std::make_unique<CPlaceholderFrame>();
+    if (frame->createFrame()) {
+        setMainWindow(frame->hwnd());
+        ShowWindow(frame->hwnd(), SW_SHOWNORMAL);
+        UpdateWindow(frame->hwnd());
+    }
+    mainFrame_ = std::move(frame);
+}
+
+int CSnippetApp::exitInstance() {
+    db_.close();
+    // A second instance stops before it owns anything: the temporary folder
+    // belongs to the instance that is running.
+    if (instanceMutex_) {
+        removeFolderTree(tempAttachmentFolder());
+        CloseHandle(instanceMutex_);
+        instanceMutex_ = nullptr;
+    }
+    mainFrame_.reset();
+    if (oleReady_) OleUninitialize();
+    return fw::App::exitInstance();
+}

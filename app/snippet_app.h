@@ -1,0 +1,46 @@
+// The application object of jexmarlo: start-up, single instance, settings,
+// the database, and the clean-up on exit.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/config.h"
+#include "app/settings.h"
+#include "fw/app.h"
+#include "fw/wnd.h"
+#include "store/db_connection.h"
+
+class CSnippetApp : public fw::App {
+public:
+    CSnippetApp();
+    ~CSnippetApp() override;
+
+    Config& config() { return config_; }
+    Settings& settings() { return settings_; }
+    store::DbConnection& db() { return db_; }
+
+protected:
+    bool initInstance() override;
+    int exitInstance() override;
+
+private:
+    void initSkin();
+    bool claimSingleInstance();
+    void loadSyntaxSchemes();
+    void loadSettings();
+    void runAutomaticUpdateCheck();
+    void openDatabase();
+    void createMainFrame();
+
+    Config config_;
+    Settings settings_;
+    store::DbConnection db_;
+    HANDLE instanceMutex_ = nullptr;  // held for the life of the first instance
+    bool oleReady_ = false;
+    std::unique_ptr<fw::Wnd> mainFrame_;
+};
+
+// The application object of the running program.
+CSnippetApp& theApp();

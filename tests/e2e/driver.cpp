@@ -1,0 +1,297 @@
+#include "tests/e2e/driver.h"
+
+#include <gdiplus.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace e2e {
+
+namespace {
+
+std::string envOr(const char* name, const char* fallback) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : fallback;
+}
+
+std::string withBackslash(std::string path) {
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path;
+}
+
+void copyTree(const std::string& from, const std::string& to) {
+    CreateDirectoryA(to.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            copyTree(from + name + "\\", to + name + "\\");
+        else
+            CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+struct WindowQuery {
+    DWORD pid;
+    const char* caption;
+    const char* classPrefix;
+    HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND hwnd, LPARAM lParam) {
+    auto* q = reinterpret_cast<WindowQuery*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != q->pid || !IsWindowVisible(hwnd)) return TRUE;
+    if (q->caption && windowText(hwnd) != q->caption) return TRUE;
+    if (q->classPrefix && className(hwnd).rfind(q->classPrefix, 0) != 0) return TRUE;
+    q->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+std::string hostPath(const std::string& path) {
+    if (path.empty() || path[0] != '/') return path;
+    std::string out = "Z:" + path;
+    for (char& c : out)
+        if (c == '/') c = '\\';
+    return out;
+}
+
+// --- ProgramFolder -----------------------------------------------------------------
+
+ProgramFolder::ProgramFolder() {
+    static int counter = 0;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    path_ = withBackslash(temp) + "jexe2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter) + "\\";
+    removeTree(path_);
+    std::string source = withBackslash(hostPath(envOr("JEX_PROGRAM_DIR", "program")));
+    copyTree(source, path_);
+}
+
+ProgramFolder::~ProgramFolder() { removeTree(path_); }
+
+// --- Program -------------------------------------------------------------------------
+
+Program::Program(const ProgramFolder& folder) : exe_(folder.file("jexmarlo.exe")), folder_(folder.path()) {}
+
+Program::~Program() { terminate(); }
+
+bool Program::start() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + exe_ + "\"";
+    return CreateProcessA(exe_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                          &startup, &info_) != FALSE;
+}
+
+bool Program::running() const {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND Program::findWindow(const char* caption, const char* classPrefix) const {
+    WindowQuery q = {info_.dwProcessId, caption, classPrefix, nullptr};
+    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&q));
+    return q.found;
+}
+
+HWND Program::waitForWindow(const char* caption, const char* classPrefix, int timeoutMs) const {
+    for (int waited = 0;; waited += 50) {
+        if (HWND hwnd = findWindow(caption, classPrefix)) {
+            SetForegroundWindow(hwnd);  // as a user's click would
+            pause(300);                 // let it finish painting
+            return hwnd;
+        }
+        if (waited >= timeoutMs || !running()) return nullptr;
+        Sleep(50);
+    }
+}
+
+bool Program::waitForExit(int timeoutMs, DWORD* exitCode) {
+    if (!info_.hProcess) return true;
+    if (WaitForSingleObject(info_.hProcess, DWORD(timeoutMs)) != WAIT_OBJECT_0) return false;
+    if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
+    return true;
+}
+
+void Program::terminate() {
+    if (!info_.hProcess) return;
+    if (running()) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 10000);
+    }
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+    info_ = {};
+}
+
+// --- windows ---------------------------------------------------------------------------
+
+std::string windowText(HWND hwnd) {
+    char buffer[1024] = {};
+    // WM_GETTEXT works across processes for every window class.
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    return buffer;
+}
+
+std::string className(HWND hwnd) {
+    char buffer[256] = {};
+    GetClassNameA(hwnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string controlText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
+
+std::string messageBoxText(HWND box) {
+    if (HWND text = GetDlgItem(box, 0xFFFF)) return windowText(text);
+    std::string longest;
+    for (const std::string& s : childTexts(box, "Static"))
+        if (s.size() > longest.size()) longest = s;
+    return longest;
+}
+
+std::vector<std::string> childTexts(HWND parent, const char* childClass) {
+    std::vector<std::string> texts;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (_stricmp(className(child).c_str(), childClass) == 0) texts.push_back(windowText(child));
+    return texts;
+}
+
+void clickButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void pause(int milliseconds) { Sleep(DWORD(milliseconds)); }
+
+// --- files ------------------------------------------------------------------------------
+
+bool fileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool folderExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<unsigned char> readFile(const std::string& path) {
+    std::vector<unsigned char> bytes;
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(f, nullptr));
+    DWORD read = 0;
+    if (!bytes.empty()) ReadFile(f, bytes.data(), DWORD(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    CloseHandle(f);
+    return bytes;
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(f, content.data(), DWORD(content.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+void removeTree(const std::string& folder) {
+    std::string base = withBackslash(folder);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(base + name);
+            else
+                DeleteFileA((base + name).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(base.c_str());
+}
+
+namespace {
+std::vector<std::string> splitNulList(const char* buffer) {
+    std::vector<std::string> out;
+    for (const char* p = buffer; *p; p += std::strlen(p) + 1) out.push_back(p);
+    return out;
+}
+}  // namespace
+
+std::vector<std::string> iniSections(const std::string& path) {
+    char buffer[4096] = {};
+    GetPrivateProfileSectionNamesA(buffer, sizeof buffer, path.c_str());
+    return splitNulList(buffer);
+}
+
+std::vector<std::string> iniKeys(const std::string& path, const char* section) {
+    char buffer[4096] = {};
+    GetPrivateProfileStringA(section, nullptr, "", buffer, sizeof buffer, path.c_str());
+    return splitNulList(buffer);
+}
+
+std::string iniString(const std::string& path, const char* section, const char* key) {
+    char buffer[1024] = {};
+    GetPrivateProfileStringA(section, key, "<missing>", buffer, sizeof buffer, path.c_str());
+    return buffer;
+}
+
+std::string attachmentTempFolder() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    return withBackslash(temp) + "jexMarlo\\";
+}
+
+// --- screenshots ----------------------------------------------------------------------------
+
+bool saveScreenPng(const std::string& path) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+    SelectObject(memory, old);
+
+    bool saved = false;
+    {
+        Gdiplus::Bitmap image(bitmap, nullptr);
+        // The PNG encoder of GDI+.
+        const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+        std::wstring wide(path.size() + 1, L'\0');
+        int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], int(wide.size()));
+        wide.resize(n > 0 ? n - 1 : 0);
+        saved = image.Save(wide.c_str(), &png, nullptr) == Gdiplus::Ok;
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    Gdiplus::GdiplusShutdown(token);
+    return saved;
+}
+
+std::string screenshot(const std::string& name) {
+    std::string folder = withBackslash(hostPath(envOr("JEX_SCREENSHOT_DIR", "screenshots")));
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string path = folder + name + ".png";
+    return saveScreenPng(path) ? path : std::string();
+}
+
+}  // namespace e2e
