@@ -1,6 +1,6 @@
-// Saves a PNG screenshot of the whole screen, then optionally asks the
-// top-level windows with a caption to close:
-//   jexshot <file.png> [--close <caption>]
+// Saves a PNG screenshot of the whole screen and/or asks the top-level
+// windows with a caption to close:
+//   jexshot [<file.png>] [--close <caption>]
 #include <windows.h>
 
 #include <cstdio>
@@ -19,11 +19,21 @@ BOOL CALLBACK closeByCaption(HWND hwnd, LPARAM caption) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--close") == 0)) {
-        std::fprintf(stderr, "usage: jexshot <file.png> [--close <caption>]\n");
+    const char* file = nullptr;
+    const char* close = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--close") == 0 && i + 1 < argc)
+            close = argv[++i];
+        else if (!file)
+            file = argv[i];
+        else
+            file = close = nullptr, i = argc;
+    }
+    if (!file && !close) {
+        std::fprintf(stderr, "usage: jexshot [<file.png>] [--close <caption>]\n");
         return 2;
     }
-    bool saved = e2e::saveScreenPng(e2e::hostPath(argv[1]));
-    if (argc == 4) EnumWindows(closeByCaption, reinterpret_cast<LPARAM>(argv[3]));
+    bool saved = !file || e2e::saveScreenPng(e2e::hostPath(file));
+    if (close) EnumWindows(closeByCaption, reinterpret_cast<LPARAM>(close));
     return saved ? 0 : 1;
 }
