@@ -5,7 +5,6 @@
 
 #include "app/db_folder_dlg.h"
 #include "app/paths.h"
-#include "app/placeholder_frame.h"
 #include "fw/dialog.h"
 #include "store/schema.h"
 
@@ -16,7 +15,7 @@ CSnippetApp::CSnippetApp() { title_ = "墨舟"; }
 CSnippetApp::~CSnippetApp() = default;
 
 bool CSnippetApp::initInstance() {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
     oleReady_ = SUCCEEDED(OleInitialize(nullptr));
 
@@ -108,14 +107,18 @@ void CSnippetApp::openDatabase() {
 }
 
 void CSnippetApp::createMainFrame() {
-    auto frame = std::make_unique<CPlaceholderFrame>();
-    if (frame->createFrame()) {
-        setMainWindow(frame->hwnd());
-        ShowWindow(frame->hwnd(), SW_SHOWNORMAL);
-        UpdateWindow(frame->hwnd());
+    mainFrame_ = std::make_unique<CMainFrame>();
+    if (mainFrame_->createFrame()) {
+        setMainWindow(mainFrame_->hwnd());
+        ShowWindow(mainFrame_->hwnd(), SW_SHOWNORMAL);
+        UpdateWindow(mainFrame_->hwnd());
+    } else {
+        mainFrame_.reset();
+        PostQuitMessage(1);
     }
-    mainFrame_ = std::move(frame);
 }
+
+bool CSnippetApp::preTranslateMessage(MSG& msg) { return mainFrame_ && mainFrame_->translateAccelerator(msg); }
 
 int CSnippetApp::exitInstance() {
     db_.close();

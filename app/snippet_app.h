@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "app/config.h"
+#include "app/main_frame.h"
 #include "app/settings.h"
 #include "fw/app.h"
-#include "fw/wnd.h"
 #include "store/db_connection.h"
 
 class CSnippetApp : public fw::App {
@@ -21,9 +21,12 @@ public:
     Settings& settings() { return settings_; }
     store::DbConnection& db() { return db_; }
 
+    CMainFrame* mainFrame() const { return mainFrame_.get(); }
+
 protected:
     bool initInstance() override;
     int exitInstance() override;
+    bool preTranslateMessage(MSG& msg) override;
 
 private:
     void initSkin();
@@ -39,7 +42,7 @@ private:
     store::DbConnection db_;
     HANDLE instanceMutex_ = nullptr;  // held for the life of the first instance
     bool oleReady_ = false;
-    std::unique_ptr<fw::Wnd> mainFrame_;
+    std::unique_ptr<CMainFrame> mainFrame_;
 };
 
 // The application object of the running program.

@@ -9,6 +9,11 @@ INT_PTR Dialog::doModal(HWND parent) {
                            reinterpret_cast<LPARAM>(this));
 }
 
+bool Dialog::createModelessDialog(HWND owner) {
+    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, dialogProc,
+                              reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
 void Dialog::onCommand(int id, int, HWND) {
     if (id == IDOK || id == IDCANCEL) endDialog(id);
 }

@@ -13,6 +13,8 @@ public:
 
     // Runs the dialog modally; returns the value given to endDialog.
     INT_PTR doModal(HWND parent);
+    // Creates the dialog without a modal loop; destroy it with DestroyWindow.
+    bool createModelessDialog(HWND owner);
 
 protected:
     virtual bool onInitDialog() { return true; }

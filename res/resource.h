@@ -1,11 +1,26 @@
 // Resource ids of jexmarlo.exe.
 #pragma once
 
+// Frame resources: icon, toolbar bitmap, accelerators, caption string.
 #define IDR_MAINFRAME 128
+
+#define IDD_ABOUTBOX 100
+#define IDC_ABOUT_HEADING 1100
+#define IDC_ABOUT_SITE 1101
+#define IDC_ABOUT_FORUM 1102
+#define IDC_ABOUT_MAIL 1103
+
+#define IDD_BUSY 141
+#define IDC_BUSY_TEXT 1000
+#define IDB_BUSY_BLOCK 147
 
 #define IDD_DBFOLDER 168
 #define IDC_DBFOLDER_PATH 1000
 #define IDC_DBFOLDER_BROWSE 1001
+
+// Status bar indicators: creation and modification time of the current text.
+#define ID_INDICATOR_CREATED 61204
+#define ID_INDICATOR_MODIFIED 61205
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -1,0 +1,176 @@
+#include "app/main_frame.h"
+
+#include <shellapi.h>
+
+#include "app/about_dlg.h"
+#include "app/code_view.h"
+#include "app/commands.h"
+#include "app/messages.h"
+#include "app/product_page.h"
+#include "app/snippet_app.h"
+#include "attach/busy_dlg.h"
+#include "attach/list_tab_view.h"
+#include "fw/dialog.h"
+#include "res/resource.h"
+#include "tree/item_view.h"
+
+namespace {
+
+const char kFrameClass[] = "Afx:jexmarlo:MainFrame";
+constexpr int kOuterSplitterId = 0xE900;  // the framework's first-pane id
+constexpr int kInnerSplitterId = 0xE901;
+
+// Status bar panes: the message pane, then the creation and modification
+// times of the current text.
+const std::vector<int> kPaneWidths = {300, 157, 165};
+
+}  // namespace
+
+CMainFrame::CMainFrame()
+    : outer_(fw::SplitterWnd::Orientation::Columns),
+      inner_(fw::SplitterWnd::Orientation::Rows, 30, 34),
+      itemView_(std::make_unique<CItemView>()),
+      codeView_(std::make_unique<CCodeView>()),
+      listTabView_(std::make_unique<CListTabView>()) {}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::createFrame() {
+    // The frame's own class: no class style, cursor, background or icon.
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExA(GetModuleHandleA(nullptr), kFrameClass, &wc)) registerClass(kFrameClass, 0, nullptr, nullptr, nullptr);
+    setMinTrackSize(kMinWidth, kMinHeight);
+    setAccelerators(IDR_MAINFRAME);
+    return create(0, kFrameClass, theApp().title(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                  CW_USEDEFAULT, 700, 550, nullptr, nullptr);
+}
+
+bool CMainFrame::onCreate() {
+    HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+
+    const std::vector<ToolButton> buttons = {
+        {kCmdSave, 0}, {kCmdSaveAll, 1}, {0, 0}, {kCmdCompact, 2}, {kCmdOptions, 3}, {kCmdHelp, 4}, {kCmdAbout, 5},
+    };
+    if (!createToolBar(IDR_MAINFRAME, 48, buttons)) return false;
+    // The skin library's search box joins the toolbar here once it ships.
+    if (!createStatusBar(kPaneWidths)) return false;
+    setPaneText(1, "创建时间：");
+    setPaneText(2, "最后修改：");
+    return createClient();
+}
+
+bool CMainFrame::createClient() {
+    if (!outer_.createSplitter(hwnd(), kOuterSplitterId)) return false;
+    RECT none = {0, 0, 0, 0};
+    if (!itemView_->createView(outer_.hwnd(), 0xE900 + 0x10, none)) return false;
+    if (!inner_.createSplitter(outer_.hwnd(), 0xE900 + 0x11)) return false;
+    if (!codeView_->createView(inner_.hwnd(), 0xE900 + 0x20, none)) return false;
+    if (!listTabView_->createView(inner_.hwnd(), 0xE900 + 0x21, none)) return false;
+    outer_.setPane(0, itemView_->hwnd());
+    outer_.setPane(1, inner_.hwnd());
+    outer_.setFirstSize(200);
+    inner_.setPane(0, codeView_->hwnd());
+    inner_.setPane(1, listTabView_->hwnd());
+    inner_.setFirstSize(400);
+    setClient(outer_.hwnd());
+
+    itemView_->setFrame(this);
+    codeView_->setFrame(this);
+    listTabView_->setFrame(this);
+    setActiveView(itemView_.get());
+    return true;
+}
+
+bool CMainFrame::onCommand(int id, int, HWND) {
+    switch (id) {
+    case kCmdSave:
+        codeView_->saveCurrent();
+        return true;
+    case kCmdSaveAll:
+        codeView_->saveAll();
+        return true;
+    case kCmdCompact:
+        compact();
+        return true;
+    case kCmdOptions:
+        return true;  // the options dialog opens here once it exists
+    case kCmdHelp:
+        openProductPage();
+        return true;
+    case kCmdAbout: {
+        CAboutDlg about;
+        about.doModal(hwnd());
+        return true;
+    }
+    case kCmdNextPane:
+    case kCmdPrevPane:
+        focusPane(id == kCmdPrevPane);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE:
+        return onCreate() ? 0 : -1;
+    case kMsgWorkDone:
+        onCompactionDone();
+        return 0;
+    case WM_CLOSE:
+        // The database must not be closed under a running compaction: the
+        // window closes once it has finished.
+        if (compaction_.running()) {
+            closeWhenDone_ = true;
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        PostQuitMessage(0);
+        break;
+    default:
+        break;
+    }
+    return defaultProc(msg, wParam, lParam);
+}
+
+void CMainFrame::compact() {
+    if (compaction_.running()) return;
+    EnableWindow(hwnd(), FALSE);
+    busy_ = std::make_unique<CBusyDlg>();
+    if (busy_->createModeless(hwnd(), nullptr)) {
+        busy_->setText("压缩中……");
+        ShowWindow(busy_->hwnd(), SW_SHOW);
+    }
+    compaction_.start(theApp().db(), hwnd());
+}
+
+void CMainFrame::onCompactionDone() {
+    std::string error = compaction_.finish();
+    if (busy_ && busy_->hwnd()) DestroyWindow(busy_->hwnd());
+    busy_.reset();
+    EnableWindow(hwnd(), TRUE);
+    SetForegroundWindow(hwnd());
+    if (!error.empty()) fw::messageBox(error.c_str(), MB_OK);
+    if (closeWhenDone_) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+}
+
+// F6 and Shift+F6: the focus moves through tree, code view and pane.
+void CMainFrame::focusPane(bool backwards) {
+    fw::View* order[] = {itemView_.get(), codeView_.get(), listTabView_.get()};
+    int current = 0;
+    for (int i = 0; i < 3; ++i)
+        if (order[i] == activeView()) current = i;
+    fw::View* next = order[(current + (backwards ? 2 : 1)) % 3];
+    setActiveView(next);
+    SetFocus(next->hwnd());
+}
+
+void CMainFrame::openProductPage() {
+    std::string url = productPageUrl(JEX_SITE_URL);
+    ShellExecuteA(hwnd(), "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
