@@ -1,5 +1,6 @@
 #include "tests/e2e/driver.h"
 
+#include <commctrl.h>
 #include <gdiplus.h>
 
 #include <cstdlib>
@@ -172,6 +173,115 @@ void clickButton(HWND dialog, int id) {
 
 void pause(int milliseconds) { Sleep(DWORD(milliseconds)); }
 
+// --- remote memory and control queries --------------------------------------------------------
+
+RemoteBuffer::RemoteBuffer(DWORD pid, std::size_t size) : size_(size) {
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_) base_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+RemoteBuffer::~RemoteBuffer() {
+    if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+}
+
+LPARAM RemoteBuffer::address(std::size_t offset) const {
+    return reinterpret_cast<LPARAM>(static_cast<char*>(base_) + offset);
+}
+
+void RemoteBuffer::write(const void* data, std::size_t size, std::size_t offset) {
+    if (base_ && offset + size <= size_)
+        WriteProcessMemory(process_, static_cast<char*>(base_) + offset, data, size, nullptr);
+}
+
+void RemoteBuffer::read(void* data, std::size_t size, std::size_t offset) const {
+    std::memset(data, 0, size);
+    if (base_ && offset + size <= size_)
+        ReadProcessMemory(process_, static_cast<char*>(base_) + offset, data, size, nullptr);
+}
+
+std::string RemoteBuffer::readString(std::size_t offset) const {
+    std::vector<char> text(size_ - offset + 1, 0);
+    read(text.data(), size_ - offset, offset);
+    return text.data();
+}
+
+std::string statusText(DWORD pid, HWND statusBar, int pane) {
+    RemoteBuffer buffer(pid, 512);
+    SendMessageA(statusBar, SB_GETTEXTA, WPARAM(pane), buffer.address());
+    return buffer.readString();
+}
+
+std::vector<int> statusPartEdges(DWORD pid, HWND statusBar) {
+    RemoteBuffer buffer(pid, 64 * sizeof(int));
+    int count = int(SendMessageA(statusBar, SB_GETPARTS, 64, buffer.address()));
+    std::vector<int> edges(std::size_t(count > 0 ? count : 0));
+    buffer.read(edges.data(), edges.size() * sizeof(int));
+    return edges;
+}
+
+std::vector<std::string> tabLabels(DWORD pid, HWND tabControl) {
+    std::vector<std::string> labels;
+    int count = int(SendMessageA(tabControl, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        RemoteBuffer buffer(pid, sizeof(TCITEMA) + 256);
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = reinterpret_cast<char*>(buffer.address(sizeof(TCITEMA)));
+        item.cchTextMax = 255;
+        buffer.write(&item, sizeof item);
+        SendMessageA(tabControl, TCM_GETITEMA, WPARAM(i), buffer.address());
+        labels.push_back(buffer.readString(sizeof(TCITEMA)));
+    }
+    return labels;
+}
+
+std::vector<int> toolbarCommands(DWORD pid, HWND toolBar) {
+    std::vector<int> commands;
+    int count = int(SendMessageA(toolBar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        RemoteBuffer buffer(pid, sizeof(TBBUTTON));
+        SendMessageA(toolBar, TB_GETBUTTON, WPARAM(i), buffer.address());
+        TBBUTTON button;
+        buffer.read(&button, sizeof button);
+        commands.push_back((button.fsStyle & BTNS_SEP) ? 0 : button.idCommand);
+    }
+    return commands;
+}
+
+RECT toolbarButtonRect(DWORD pid, HWND toolBar, int command) {
+    RemoteBuffer buffer(pid, sizeof(RECT));
+    SendMessageA(toolBar, TB_GETRECT, WPARAM(command), buffer.address());
+    RECT r;
+    buffer.read(&r, sizeof r);
+    MapWindowPoints(toolBar, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+HWND findDescendant(HWND parent, const char* childClass, int id) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (className(child) == childClass && (id < 0 || GetDlgCtrlID(child) == id)) return child;
+        if (HWND found = findDescendant(child, childClass, id)) return found;
+    }
+    return nullptr;
+}
+
+SIZE clientSize(HWND hwnd) {
+    RECT r = {};
+    GetClientRect(hwnd, &r);
+    return {r.right, r.bottom};
+}
+
+void moveMouse(int x, int y) {
+    SetCursorPos(x, y);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = (y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
 // --- files ------------------------------------------------------------------------------
 
 bool fileExists(const std::string& path) {
@@ -254,6 +364,34 @@ std::string attachmentTempFolder() {
     GetTempPathA(MAX_PATH, temp);
     return withBackslash(temp) + "jexMarlo\\";
 }
+
+// --- common steps ------------------------------------------------------------------------------
+
+const char kTitle[] = "墨舟";
+const char kDialogClass[] = "#32770";
+const char kFrameClass[] = "Afx:";
+
+HWND acceptFolderDialog(Program& program) {
+    HWND dialog = program.waitForWindow(kTitle, kDialogClass);
+    if (!dialog) return nullptr;
+    clickButton(dialog, IDOK);
+    return program.waitForWindow(kTitle, kFrameClass);
+}
+
+DWORD closeProgram(Program& program, HWND frame) {
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    return program.waitForExit(30000, &code) ? code : 98;
+}
+
+bool firstRun(const ProgramFolder& folder) {
+    Program program(folder);
+    if (!program.start()) return false;
+    HWND frame = acceptFolderDialog(program);
+    return frame && closeProgram(program, frame) == 0;
+}
+
+std::string databasePath(const ProgramFolder& folder) { return folder.file("data\\srcdata.db"); }
 
 // --- screenshots ----------------------------------------------------------------------------
 

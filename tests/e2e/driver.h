@@ -70,6 +70,43 @@ void clickButton(HWND dialog, int id);
 // Lets the program's threads run for a moment.
 void pause(int milliseconds);
 
+// Memory in the program's process, for control messages whose parameters
+// point to structures (status bar, toolbar and tab control queries).
+class RemoteBuffer {
+public:
+    RemoteBuffer(DWORD pid, std::size_t size);
+    ~RemoteBuffer();
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    // The buffer's address (plus `offset`) as the program sees it.
+    LPARAM address(std::size_t offset = 0) const;
+    void write(const void* data, std::size_t size, std::size_t offset = 0);
+    void read(void* data, std::size_t size, std::size_t offset = 0) const;
+    std::string readString(std::size_t offset = 0) const;
+
+private:
+    HANDLE process_ = nullptr;
+    void* base_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// Texts and layout of common controls in the program.
+std::string statusText(DWORD pid, HWND statusBar, int pane);
+std::vector<int> statusPartEdges(DWORD pid, HWND statusBar);
+std::vector<std::string> tabLabels(DWORD pid, HWND tabControl);
+// Command ids of a toolbar's buttons, 0 for separators.
+std::vector<int> toolbarCommands(DWORD pid, HWND toolBar);
+RECT toolbarButtonRect(DWORD pid, HWND toolBar, int command);  // in screen coordinates
+
+// The first descendant of `parent` (depth first) with this class and, when
+// given, this control id.
+HWND findDescendant(HWND parent, const char* className, int id = -1);
+// Client-area size of a window.
+SIZE clientSize(HWND hwnd);
+// Moves the real mouse pointer (hover, tooltips).
+void moveMouse(int x, int y);
+
 // --- files -----------------------------------------------------------------------
 
 bool fileExists(const std::string& path);
@@ -83,6 +120,22 @@ std::vector<std::string> iniKeys(const std::string& path, const char* section);
 std::string iniString(const std::string& path, const char* section, const char* key);
 // The system temporary folder + "jexMarlo\".
 std::string attachmentTempFolder();
+
+// --- common steps -------------------------------------------------------------------
+
+extern const char kTitle[];        // "墨舟": caption of the frame and of message boxes
+extern const char kDialogClass[];  // "#32770"
+extern const char kFrameClass[];   // "Afx:": the prefix of the frame's class
+
+// Answers the first-run folder dialog with its proposal; returns the frame.
+HWND acceptFolderDialog(Program& program);
+// Closes the frame and waits for the program to end; returns its exit code.
+DWORD closeProgram(Program& program, HWND frame);
+// One ordinary first run: afterwards the folder holds config.ini and a new
+// database.
+bool firstRun(const ProgramFolder& folder);
+// The database of a program folder after its first run.
+std::string databasePath(const ProgramFolder& folder);
 
 // --- screenshots -------------------------------------------------------------------
 

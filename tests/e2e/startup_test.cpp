@@ -15,37 +15,15 @@ namespace {
 using e2e::Program;
 using e2e::ProgramFolder;
 
-const char kTitle[] = "墨舟";
-const char kDialogClass[] = "#32770";
-const char kFrameClass[] = "Afx:";
+using e2e::acceptFolderDialog;
+using e2e::databasePath;
+using e2e::kDialogClass;
+using e2e::kFrameClass;
+using e2e::kTitle;
 
-std::string databasePath(const ProgramFolder& folder) { return folder.file("data\\srcdata.db"); }
+void expectCleanExit(Program& program, HWND frame) { EXPECT_EQ(e2e::closeProgram(program, frame), 0u); }
 
-// Answers the first-run folder dialog with its proposal and waits for the
-// main window.
-HWND acceptFolderDialog(Program& program) {
-    HWND dialog = program.waitForWindow(kTitle, kDialogClass);
-    if (!dialog) return nullptr;
-    e2e::clickButton(dialog, IDOK);
-    return program.waitForWindow(kTitle, kFrameClass);
-}
-
-// Closes the main window and expects a clean exit.
-void closeProgram(Program& program, HWND frame) {
-    PostMessageA(frame, WM_CLOSE, 0, 0);
-    DWORD code = 99;
-    ASSERT_TRUE(program.waitForExit(30000, &code));
-    EXPECT_EQ(code, 0u);
-}
-
-// A program folder after one ordinary first run.
-void firstRun(const ProgramFolder& folder) {
-    Program program(folder);
-    ASSERT_TRUE(program.start());
-    HWND frame = acceptFolderDialog(program);
-    ASSERT_TRUE(frame);
-    closeProgram(program, frame);
-}
+void prepareFirstRun(const ProgramFolder& folder) { ASSERT_TRUE(e2e::firstRun(folder)); }
 
 int nodeCount(const std::string& database) {
     store::DbConnection db;
@@ -101,13 +79,13 @@ TEST(Startup, FirstRunAsksForTheFolderAndCreatesTheEncryptedDatabase) {
     EXPECT_EQ(testdb::plainRows(scratch.path("plain.db"), "SELECT * FROM softInfo_tbl;"),
               std::vector<std::string>{"jexMarlo|1.0.0"});
 
-    closeProgram(program, frame);
+    expectCleanExit(program, frame);
     EXPECT_FALSE(e2e::folderExists(e2e::attachmentTempFolder())) << "temporary folder left after exit";
 }
 
 TEST(Startup, SecondInstanceSaysSoAndTouchesNothing) {
     ProgramFolder folder;
-    firstRun(folder);
+    prepareFirstRun(folder);
     Program first(folder);
     ASSERT_TRUE(first.start());
     HWND frame = first.waitForWindow(kTitle, kFrameClass);
@@ -133,13 +111,13 @@ TEST(Startup, SecondInstanceSaysSoAndTouchesNothing) {
     EXPECT_EQ(e2e::readFile(folder.file("config.ini")), configBefore);
     EXPECT_EQ(e2e::readFile(databasePath(folder)), databaseBefore);
 
-    closeProgram(first, frame);
+    expectCleanExit(first, frame);
     EXPECT_FALSE(e2e::fileExists(marker));
 }
 
 TEST(Startup, ExistingDatabaseIsOpenedWithoutAsking) {
     ProgramFolder folder;
-    firstRun(folder);
+    prepareFirstRun(folder);
     {
         store::DbConnection db;
         db.openWithKey(databasePath(folder).c_str(), store::kPassPhrase);
@@ -152,7 +130,7 @@ TEST(Startup, ExistingDatabaseIsOpenedWithoutAsking) {
     HWND frame = program.waitForWindow(kTitle, kFrameClass);
     ASSERT_TRUE(frame);
     EXPECT_FALSE(program.findWindow(nullptr, kDialogClass)) << "a dialog appeared on a normal start";
-    closeProgram(program, frame);
+    expectCleanExit(program, frame);
 
     EXPECT_EQ(nodeCount(databasePath(folder)), 2);
     EXPECT_EQ(e2e::readFile(folder.file("config.ini")), configBefore);
@@ -160,7 +138,7 @@ TEST(Startup, ExistingDatabaseIsOpenedWithoutAsking) {
 
 TEST(Startup, ConfiguredDatabaseThatHasGoneIsCreatedAfresh) {
     ProgramFolder folder;
-    firstRun(folder);
+    prepareFirstRun(folder);
     std::string ini = folder.file("config.ini");
     WritePrivateProfileStringA("DBM", "WorkPath", folder.file("elsewhere\\gone.db").c_str(), ini.c_str());
     DeleteFileA(databasePath(folder).c_str());
@@ -169,7 +147,7 @@ TEST(Startup, ConfiguredDatabaseThatHasGoneIsCreatedAfresh) {
     ASSERT_TRUE(program.start());
     HWND frame = acceptFolderDialog(program);
     ASSERT_TRUE(frame) << "the folder dialog did not come back";
-    closeProgram(program, frame);
+    expectCleanExit(program, frame);
 
     EXPECT_EQ(e2e::iniString(ini, "DBM", "WorkPath"), databasePath(folder));
     EXPECT_EQ(nodeCount(databasePath(folder)), 1);
@@ -177,7 +155,7 @@ TEST(Startup, ConfiguredDatabaseThatHasGoneIsCreatedAfresh) {
 
 TEST(Startup, FileThatIsNotOurDatabaseOpensWithoutComplaint) {
     ProgramFolder folder;
-    firstRun(folder);
+    prepareFirstRun(folder);
     std::string foreign = folder.file("data\\notes.txt");
     e2e::writeFile(foreign, std::string(8192, 'n'));
     WritePrivateProfileStringA("DBM", "WorkPath", foreign.c_str(), folder.file("config.ini").c_str());
@@ -187,7 +165,7 @@ TEST(Startup, FileThatIsNotOurDatabaseOpensWithoutComplaint) {
     HWND frame = program.waitForWindow(kTitle, kFrameClass);
     ASSERT_TRUE(frame);
     EXPECT_FALSE(program.findWindow(nullptr, kDialogClass));
-    closeProgram(program, frame);
+    expectCleanExit(program, frame);
     EXPECT_EQ(e2e::readFile(foreign).size(), 8192u);
 }
 
