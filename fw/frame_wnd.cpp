@@ -88,6 +88,7 @@ void FrameWnd::recalcLayout() {
     }
     if (statusBar_) {
         SendMessageA(statusBar_, WM_SIZE, 0, 0);
+        InvalidateRect(statusBar_, nullptr, TRUE);  // the size grip moved
         RECT r;
         GetWindowRect(statusBar_, &r);
         client.bottom -= r.bottom - r.top;

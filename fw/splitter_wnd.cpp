@@ -33,15 +33,25 @@ void SplitterWnd::setFirstSize(int size) {
     if (hwnd()) layout();
 }
 
+// The first pane's size as shown: the size asked for, within the minimums
+// while the splitter is large enough for both.
+int SplitterWnd::shownFirstSize() const {
+    int total = extent();
+    int first = std::min(firstSize_, total - kBarSize - lastMinimum_);
+    first = std::max(first, std::min(firstMinimum_, total - kBarSize));
+    return std::max(first, 0);
+}
+
 RECT SplitterWnd::barRect() const {
     RECT r;
     GetClientRect(hwnd(), &r);
+    int first = shownFirstSize();
     if (orientation_ == Orientation::Columns) {
-        r.left = firstSize_;
-        r.right = firstSize_ + kBarSize;
+        r.left = first;
+        r.right = first + kBarSize;
     } else {
-        r.top = firstSize_;
-        r.bottom = firstSize_ + kBarSize;
+        r.top = first;
+        r.bottom = first + kBarSize;
     }
     return r;
 }
@@ -51,7 +61,7 @@ void SplitterWnd::layout() {
     RECT client;
     GetClientRect(hwnd(), &client);
     int total = extent();
-    int first = std::max(0, std::min(firstSize_, total - kBarSize));
+    int first = shownFirstSize();
     int last = std::max(0, total - first - kBarSize);
     HDWP batch = BeginDeferWindowPos(2);
     if (orientation_ == Orientation::Columns) {
@@ -113,11 +123,12 @@ LRESULT SplitterWnd::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_LBUTTONDOWN: {
         int pos = along(lParam);
-        if (pos < firstSize_ || pos >= firstSize_ + kBarSize) break;
+        int first = shownFirstSize();
+        if (pos < first || pos >= first + kBarSize) break;
         SetCapture(hwnd());
         tracking_ = true;
-        grabOffset_ = pos - firstSize_;
-        trackPosition_ = firstSize_;
+        grabOffset_ = pos - first;
+        trackPosition_ = first;
         invertTracker(trackPosition_);
         return 0;
     }

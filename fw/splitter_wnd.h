@@ -23,7 +23,9 @@ public:
     // Puts a window (a child of this splitter) into pane 0 or 1.
     void setPane(int index, HWND pane) { panes_[index] = pane; }
     HWND pane(int index) const { return panes_[index]; }
-    // The size of the first pane along the split (width or height).
+    // The size of the first pane along the split (width or height).  While
+    // the splitter is too small for it, the pane shrinks as far as the last
+    // pane's minimum asks and takes this size again when there is room.
     void setFirstSize(int size);
     int firstSize() const { return firstSize_; }
 
@@ -39,6 +41,7 @@ protected:
 
 private:
     int extent() const;  // client width (columns) or height (rows)
+    int shownFirstSize() const;
     int clampFirst(int size) const;
     int along(LPARAM point) const;
     void invertTracker(int position);

@@ -79,11 +79,14 @@ TEST_F(Frame, StartsAt700By550AndNeverGetsSmallerThan400By300) {
     resize(200, 120);
     EXPECT_EQ(windowSize().cx, 400);
     EXPECT_EQ(windowSize().cy, 300);
+    // The pane below the code view keeps its minimum, tabs visible.
+    EXPECT_EQ(e2e::clientSize(paneView()).cy, 34);
     EXPECT_FALSE(e2e::screenshot("frame-smallest").empty());
 
     resize(1000, 700);
     EXPECT_EQ(windowSize().cx, 1000);
     EXPECT_EQ(windowSize().cy, 700);
+    EXPECT_EQ(e2e::clientSize(codeView()).cy, 400);  // its own size again
     EXPECT_FALSE(e2e::screenshot("frame-resized").empty());
 }
 
