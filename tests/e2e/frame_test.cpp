@@ -249,4 +249,62 @@ TEST_F(Frame, WindowIsUsableAgainAfterCompaction) {
     EXPECT_EQ(windowSize().cx, 800);
 }
 
+TEST_F(Frame, CompactionFailureShowsTheEngineMessageAndFreesTheWindow) {
+    ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);
+    std::string foreign = folder.file("data\\notes.txt");
+    e2e::writeFile(foreign, std::string(8192, 'n'));
+    WritePrivateProfileStringA("DBM", "WorkPath", foreign.c_str(), folder.file("config.ini").c_str());
+    startProgram();
+
+    PostMessageA(frame, WM_COMMAND, 32801, 0);
+    HWND box = nullptr;
+    for (int i = 0; i < 100 && !box; ++i) {
+        e2e::pause(100);
+        HWND found = program->findWindow(e2e::kTitle, e2e::kDialogClass);
+        if (found && e2e::messageBoxText(found).find("ERROR") != std::string::npos) box = found;
+    }
+    ASSERT_TRUE(box) << "no message about the failure";
+    EXPECT_EQ(e2e::messageBoxText(box), "UNKNOWN_ERROR[26]: file is not a database");
+    EXPECT_FALSE(e2e::screenshot("frame-compaction-failed").empty());
+    e2e::clickButton(box, IDOK);
+    e2e::pause(300);
+    EXPECT_TRUE(IsWindowEnabled(frame));
+    EXPECT_EQ(e2e::readFile(foreign).size(), 8192u);
+}
+
+TEST_F(Frame, AboutBoxShowsProductVersionAndAddresses) {
+    PostMessageA(frame, WM_COMMAND, 57664, 0);
+    HWND about = program->waitForWindow("关于 墨舟", e2e::kDialogClass);
+    ASSERT_TRUE(about);
+    EXPECT_EQ(e2e::controlText(about, 1100), "墨舟 v1.00");
+    EXPECT_NE(e2e::controlText(about, 1101).find("<a href=\"http"), std::string::npos);
+    EXPECT_FALSE(e2e::screenshot("frame-about").empty());
+    e2e::clickButton(about, IDOK);
+    e2e::pause(300);
+    EXPECT_FALSE(program->findWindow("关于 墨舟", e2e::kDialogClass));
+}
+
+// F6 and Shift+F6 move the focus through tree, code view and pane.
+TEST_F(Frame, NextAndPreviousPaneCycleThroughTheThreeViews) {
+    auto focused = [&] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &info);
+        return info.hwndFocus;
+    };
+    const HWND order[] = {itemView(), codeView(), paneView()};
+    PostMessageA(frame, WM_COMMAND, 57680, 0);  // from the tree, the first active view
+    e2e::pause(200);
+    EXPECT_EQ(focused(), order[1]);
+    PostMessageA(frame, WM_COMMAND, 57680, 0);
+    e2e::pause(200);
+    EXPECT_EQ(focused(), order[2]);
+    PostMessageA(frame, WM_COMMAND, 57680, 0);
+    e2e::pause(200);
+    EXPECT_EQ(focused(), order[0]);
+    PostMessageA(frame, WM_COMMAND, 57681, 0);
+    e2e::pause(200);
+    EXPECT_EQ(focused(), order[2]);
+}
+
 }  // namespace
