@@ -15,7 +15,7 @@ CSnippetApp::CSnippetApp() { title_ = "墨舟"; }
 CSnippetApp::~CSnippetApp() = default;
 
 bool CSnippetApp::initInstance() {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_LINK_CLASS};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     oleReady_ = SUCCEEDED(OleInitialize(nullptr));
 
