@@ -120,6 +120,13 @@ LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kMsgWorkDone:
         onCompactionDone();
         return 0;
+    case kMsgTreeDragDone: {
+        const auto* drag = reinterpret_cast<const TreeDragResult*>(lParam);
+        if (drag)
+            itemView_->move(static_cast<HTREEITEM>(drag->dragged), static_cast<HTREEITEM>(drag->target),
+                            drag->onLabel == 1);
+        return 0;
+    }
     case WM_CLOSE:
         // The database must not be closed under a running compaction: the
         // window closes once it has finished.

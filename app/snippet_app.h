@@ -9,6 +9,7 @@
 #include "app/config.h"
 #include "app/main_frame.h"
 #include "app/settings.h"
+#include "editor/scheme_list.h"
 #include "fw/app.h"
 #include "store/db_connection.h"
 
@@ -19,6 +20,7 @@ public:
 
     Config& config() { return config_; }
     Settings& settings() { return settings_; }
+    SchemeList& schemes() { return schemes_; }
     store::DbConnection& db() { return db_; }
 
     CMainFrame* mainFrame() const { return mainFrame_.get(); }
@@ -39,6 +41,7 @@ private:
 
     Config config_;
     Settings settings_;
+    SchemeList schemes_;
     store::DbConnection db_;
     HANDLE instanceMutex_ = nullptr;  // held for the life of the first instance
     bool oleReady_ = false;

@@ -123,6 +123,14 @@ LRESULT FrameWnd::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (activeView_ && activeView_->onCommand(id)) return 0;
         break;
     }
+    case WM_MENUSELECT:
+        // The prompt of the menu item under the mouse; the idle prompt when
+        // the menu closes.
+        if (HIWORD(wParam) == 0xFFFF && !lParam)
+            showPrompt(0);
+        else if (!(HIWORD(wParam) & (MF_POPUP | MF_SEPARATOR)))
+            showPrompt(LOWORD(wParam));
+        return 0;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->code == TTN_GETDISPINFOA) {

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the toolbar buttons (toolbar.bmp: six 48 x 48 images in a row:
-save, save all, compact, options, help, about) and the block of the busy
-dialog's progress bar (busy_block.bmp).  Run from this folder.
+"""Draws the program's bitmaps.  Run from this folder.
+
+- toolbar.bmp: six 48 x 48 toolbar buttons in a row (save, save all,
+  compact, options, help, about);
+- busy_block.bmp: one block of the busy dialog's progress bar;
+- tree_folder.bmp, tree_text.bmp: 16 x 16 tree icons on black (transparent);
+- tree_tools.bmp: the tree tool strip's buttons (new text, new folder, delete).
 
 Shapes are signed-distance functions, sampled 4 x 4 per pixel for smooth
 edges; images are 32-bit BGRA bitmaps with premultiplied-free alpha.
@@ -159,6 +163,60 @@ def write_bmp(path, rows):
         f.write(filehdr + header + pixels)
 
 
+def write_bmp_on_black(path, rows):
+    """24-bit bitmap for image lists that take black as the transparent colour."""
+    h, w = len(rows), len(rows[0])
+    stride = (w * 3 + 3) & ~3
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for r, g, b, a in row:
+            if a < 0.5:
+                line += bytes((0, 0, 0))
+            else:  # keep drawn pixels off pure black
+                line += bytes((max(1, int(b)), max(1, int(g)), max(1, int(r))))
+        pixels += line + bytes(stride - len(line))
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    filehdr = struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(pixels), 0, 0, 14 + len(header))
+    with open(path, "wb") as f:
+        f.write(filehdr + header + pixels)
+
+
+# 16 x 16 images of the tree and its tool strip.
+YELLOW = (240, 196, 80)
+AMBER = (200, 150, 40)
+RED = (200, 60, 50)
+
+
+def small_folder(x, y):
+    return [(box(x, y, 1, 3, 8, 6, 1), AMBER), (box(x, y, 1, 4.5, 15, 14, 1), AMBER),
+            (box(x, y, 2, 6, 14, 13, 0.5), YELLOW)]
+
+
+def small_text(x, y):
+    return [(box(x, y, 3, 1, 13, 15, 0.8), (110, 120, 135)), (box(x, y, 4, 2, 12, 14, 0.3), PAPER),
+            (box(x, y, 5.5, 4.5, 10.5, 5.5), SKY), (box(x, y, 5.5, 7.5, 10.5, 8.5), SKY),
+            (box(x, y, 5.5, 10.5, 9, 11.5), SKY)]
+
+
+def plus(x, y, cx, cy):
+    return [(circle(x, y, cx, cy, 4.2), GREEN),
+            (min(box(x, y, cx - 2.6, cy - 0.7, cx + 2.6, cy + 0.7), box(x, y, cx - 0.7, cy - 2.6, cx + 0.7, cy + 2.6)),
+             PAPER)]
+
+
+def strip_new_text(x, y):
+    return small_text(x - 1, y) + plus(x, y, 11.5, 11.5)
+
+
+def strip_new_folder(x, y):
+    return small_folder(x + 0.5, y) + plus(x, y, 11.5, 11.5)
+
+
+def strip_delete(x, y):
+    return [(min(seg(x, y, 3.5, 3.5, 12.5, 12.5, 2.6), seg(x, y, 12.5, 3.5, 3.5, 12.5, 2.6)), RED)]
+
+
 def main():
     icons = [icon_save, icon_save_all, icon_compact, icon_options, icon_help, icon_about]
     strips = [render(i, 48) for i in icons]
@@ -168,6 +226,11 @@ def main():
     def block(x, y):
         return [(box(x, y, 0, 0, 9, 14, 1.5), NAVY), (box(x, y, 1, 1, 8, 13, 1), BLUE), (box(x, y, 2, 2, 7, 6, 1), SKY)]
     write_bmp("busy_block.bmp", [row[:9] for row in render(block, 14)])
+
+    write_bmp_on_black("tree_folder.bmp", render(small_folder, 16))
+    write_bmp_on_black("tree_text.bmp", render(small_text, 16))
+    strip = [render(i, 16) for i in (strip_new_text, strip_new_folder, strip_delete)]
+    write_bmp("tree_tools.bmp", [sum((s[y] for s in strip), []) for y in range(16)])
 
 
 if __name__ == "__main__":

@@ -14,6 +14,17 @@
 #define IDC_BUSY_TEXT 1000
 #define IDB_BUSY_BLOCK 147
 
+// The snippet tree: its tool strip, icons and context menu.
+#define IDR_TREE_MENU 137
+#define IDD_TREE_TOOLS 155
+#define IDC_TREE_NEW_TEXT 1009
+#define IDC_TREE_NEW_FOLDER 1010
+#define IDC_TREE_DELETE 1011
+#define IDC_TREE_SCHEME 1012
+#define IDB_TREE_FOLDER 156
+#define IDB_TREE_TEXT 157
+#define IDB_TREE_TOOLS 158
+
 #define IDD_DBFOLDER 168
 #define IDC_DBFOLDER_PATH 1000
 #define IDC_DBFOLDER_BROWSE 1001

@@ -1,13 +1,92 @@
-// The snippet tree view, on the left of the main frame.
+// The snippet tree view, on the left of the main frame: a tree of folders
+// and texts read lazily from the database, with the tool strip above it.
 #pragma once
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
 #include "app/tab_view.h"
+#include "tree/tool_strip.h"
+#include "tree/tree_store.h"
+
+class CCodeView;
 
 class CItemView : public CTabView {
 public:
     static constexpr int kTabControlId = 1003;
+    static constexpr int kTreeId = 1002;
+
+    CItemView();
+    ~CItemView() override;
+
+    // Finds the text with this id (listing folders on the way), opens it.
+    void locateAndOpen(int nodeId);
+    // Moves `dragged` after `target`, or into the folder `target` when it
+    // was dropped on a folder's label (`onLabel`).
+    void move(HTREEITEM dragged, HTREEITEM target, bool onLabel);
+    // Selects the entry named by the DefSyntex setting in the scheme list.
+    void selectDefaultScheme();
+
+    bool onCommand(int id) override;
+    HWND tree() const { return tree_; }
 
 protected:
     const char* windowClassName() const override { return "Afx:jexmarlo:ItemView"; }
     bool onCreate() override;
+    void onResize() override;
+    LRESULT windowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // What a tree item carries: owned by the item, freed with it.
+    struct Node {
+        int id;
+        int turn;
+        int type;  // 0 folder, 1 text
+        int schemeId;
+        bool listed;  // children read into the tree
+    };
+
+    // Tree helpers.
+    Node* nodeOf(HTREEITEM item) const;
+    void setNode(HTREEITEM item, Node* node);
+    std::string labelOf(HTREEITEM item) const;
+    HTREEITEM insertItem(HTREEITEM parent, HTREEITEM after, const std::string& label, int image, Node* node);
+    void setImage(HTREEITEM item, int image);
+    int folderImage();
+    int plainTextImage();
+    int textImage(const std::string& title, int schemeId);
+    int shellIcon(const std::string& extension);
+
+    void listChildren(int parentId, HTREEITEM parent);
+    void ensureListed(HTREEITEM item);
+    void open(HTREEITEM item);
+    void closeSubtree(HTREEITEM item);
+
+    // Commands.
+    void newNode(int type);
+    void beginRename();
+    void deleteSelected();
+    void changeToCurrentScheme();
+    void showContextMenu();
+    bool endLabelEdit(NMTVDISPINFOA& info);
+    int renumber(HTREEITEM parent, HTREEITEM item);
+
+    LRESULT onNotify(NMHDR& header);
+    static LRESULT CALLBACK treeKeys(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    CCodeView* codeView() const;
+    void showError(const store::CppSQLite3Exception& e) const;
+
+    HWND tree_ = nullptr;
+    HIMAGELIST images_ = nullptr;
+    CToolStrip strip_;
+    std::unique_ptr<TreeStore> store_;
+    HTREEITEM anchor_ = nullptr;
+    bool creating_ = false;
+    int creatingType_ = 0;
+    int creatingTurn_ = 0;
+    bool editing_ = false;
 };

@@ -1,0 +1,124 @@
+#include "tree/tree_store.h"
+
+#include <vector>
+
+#include "store/db_sql_buffer.h"
+#include "store/statements.h"
+
+namespace sql = store::sql;
+using store::DbSqlBuffer;
+
+namespace {
+
+// One transaction on the connection: begun on construction, rolled back on
+// destruction unless committed.  The caller holds the connection's lock for
+// the guard's whole life.
+class Transaction {
+public:
+    explicit Transaction(store::DbConnection& db) : db_(db) { db_.execute(sql::kBegin); }
+    ~Transaction() {
+        if (committed_) return;
+        try {
+            db_.execute(sql::kRollback);
+        } catch (const store::CppSQLite3Exception&) {
+            // The engine may have rolled back already (a failed COMMIT, an
+            // aborting constraint); the original error is what matters.
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit() {
+        db_.execute(sql::kCommit);
+        committed_ = true;
+    }
+
+private:
+    store::DbConnection& db_;
+    bool committed_ = false;
+};
+
+}  // namespace
+
+void TreeStore::listChildren(int parentId, const std::function<void(const NodeRow&)>& onRow) {
+    DbSqlBuffer b;
+    for (store::DbQuery q = db_.query(b.format(sql::kListChildren, parentId)); !q.eof(); q.nextRow()) {
+        NodeRow row;
+        row.id = q.getIntField(0);
+        row.type = q.getIntField(1);
+        row.schemeId = q.getIntField(2, -1);
+        row.title = q.getStringField(3);
+        row.turn = q.getIntField(4);
+        row.hasChildren = q.getIntField(5) != 0;
+        onRow(row);
+    }
+}
+
+int TreeStore::insertNode(int parentId, int turn, int type, int schemeId, const std::string& title) {
+    auto lock = db_.lock();  // the new id must be this statement's
+    DbSqlBuffer b;
+    db_.execute(b.format(sql::kInsertNode, parentId, turn, type, schemeId, store::doubledQuotes(title.c_str()).c_str()));
+    return int(db_.lastInsertId());
+}
+
+void TreeStore::rename(int id, int schemeId, const std::string& title) {
+    DbSqlBuffer b;
+    db_.execute(b.format(sql::kRenameNode, schemeId, store::doubledQuotes(title.c_str()).c_str(), id));
+}
+
+void TreeStore::setScheme(int id, int schemeId) {
+    DbSqlBuffer b;
+    db_.execute(b.format(sql::kSetScheme, schemeId, id));
+}
+
+void TreeStore::applyTurns(const std::vector<TurnUpdate>& updates) {
+    auto lock = db_.lock();
+    Transaction tx(db_);
+    DbSqlBuffer b;
+    for (const TurnUpdate& u : updates) db_.execute(b.format(sql::kSetTurn, u.turn, u.id));
+    tx.commit();
+}
+
+void TreeStore::deleteSubtree(int id, const std::function<void(const store::CppSQLite3Exception&)>& report) {
+    auto lock = db_.lock();
+    Transaction tx(db_);
+    deleteLevel(id, report);
+    tx.commit();
+}
+
+void TreeStore::deleteLevel(int id, const std::function<void(const store::CppSQLite3Exception&)>& report) {
+    std::vector<int> children;
+    try {
+        DbSqlBuffer b;
+        db_.execute(b.format(sql::kDeleteNode, id));
+        if (db_.scalar(b.format(sql::kHasNoChildren, id)) != 0) return;
+        // The ids are read to the end before descending, so that no query
+        // stays open while the deletes below run.
+        for (store::DbQuery q = db_.query(b.format(sql::kChildIds, id)); !q.eof(); q.nextRow())
+            children.push_back(q.getIntField(0));
+    } catch (const store::CppSQLite3Exception& e) {
+        report(e);
+        return;
+    }
+    for (int child : children) deleteLevel(child, report);
+}
+
+void TreeStore::moveNode(int id, int parentId, const MovePlan& plan) {
+    auto lock = db_.lock();
+    Transaction tx(db_);
+    DbSqlBuffer b;
+    db_.execute(b.format(sql::kMoveNode, parentId, plan.turn, id));
+    for (const TurnUpdate& u : plan.shifts) db_.execute(b.format(sql::kSetTurn, u.turn, u.id));
+    tx.commit();
+}
+
+TreeStore::Times TreeStore::times(int id) {
+    Times t;
+    DbSqlBuffer b;
+    store::DbQuery q = db_.query(b.format(sql::kNodeTimes, id));
+    if (!q.eof()) {
+        t.created = q.getStringField(0);
+        t.modified = q.getStringField(1, "");
+    }
+    return t;
+}
