@@ -258,6 +258,37 @@ RECT toolbarButtonRect(DWORD pid, HWND toolBar, int command) {
     return r;
 }
 
+std::vector<HTREEITEM> treeChildren(HWND tree, HTREEITEM parent) {
+    std::vector<HTREEITEM> items;
+    HTREEITEM item = parent == TVI_ROOT ? TreeView_GetRoot(tree) : TreeView_GetChild(tree, parent);
+    for (; item; item = TreeView_GetNextSibling(tree, item)) items.push_back(item);
+    return items;
+}
+
+std::string treeLabel(DWORD pid, HWND tree, HTREEITEM item) {
+    RemoteBuffer buffer(pid, sizeof(TVITEMA) + 256);
+    TVITEMA tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = reinterpret_cast<char*>(buffer.address(sizeof(TVITEMA)));
+    tv.cchTextMax = 255;
+    buffer.write(&tv, sizeof tv);
+    SendMessageA(tree, TVM_GETITEMA, 0, buffer.address());
+    return buffer.readString(sizeof(TVITEMA));
+}
+
+std::vector<std::string> treeLabels(DWORD pid, HWND tree, HTREEITEM parent) {
+    std::vector<std::string> labels;
+    for (HTREEITEM item : treeChildren(tree, parent)) labels.push_back(treeLabel(pid, tree, item));
+    return labels;
+}
+
+HTREEITEM treeFind(DWORD pid, HWND tree, HTREEITEM parent, const std::string& label) {
+    for (HTREEITEM item : treeChildren(tree, parent))
+        if (treeLabel(pid, tree, item) == label) return item;
+    return nullptr;
+}
+
 HWND findDescendant(HWND parent, const char* childClass, int id) {
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (className(child) == childClass && (id < 0 || GetDlgCtrlID(child) == id)) return child;

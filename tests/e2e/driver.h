@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -98,6 +99,13 @@ std::vector<std::string> tabLabels(DWORD pid, HWND tabControl);
 // Command ids of a toolbar's buttons, 0 for separators.
 std::vector<int> toolbarCommands(DWORD pid, HWND toolBar);
 RECT toolbarButtonRect(DWORD pid, HWND toolBar, int command);  // in screen coordinates
+
+// Tree view items: children in order (TVI_ROOT for the top level), labels.
+std::vector<HTREEITEM> treeChildren(HWND tree, HTREEITEM parent);
+std::string treeLabel(DWORD pid, HWND tree, HTREEITEM item);
+std::vector<std::string> treeLabels(DWORD pid, HWND tree, HTREEITEM parent);
+// The child of `parent` with this label, or null.
+HTREEITEM treeFind(DWORD pid, HWND tree, HTREEITEM parent, const std::string& label);
 
 // The first descendant of `parent` (depth first) with this class and, when
 // given, this control id.

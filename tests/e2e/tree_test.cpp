@@ -1,0 +1,309 @@
+// The snippet tree: creating, renaming, deleting, moving and opening nodes
+// in the running program, checked in the tree, the code view's tabs, the
+// status bar and the database.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/messages.h"
+#include "store/db_connection.h"
+#include "store/schema.h"
+#include "tests/e2e/driver.h"
+#include "tests/store/test_db.h"
+
+namespace {
+
+using e2e::Program;
+using e2e::ProgramFolder;
+using Rows = std::vector<std::string>;
+
+class Tree : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(e2e::firstRun(folder)); }
+    void TearDown() override {
+        if (program && program->running()) {
+            EXPECT_EQ(e2e::closeProgram(*program, frame), 0u);
+        }
+    }
+
+    // Rows added before the program starts: (pId, turn, type, SynId, title).
+    int addNode(int parent, int turn, int type, const std::string& title, int synId = -1) {
+        store::DbConnection db;
+        db.openWithKey(e2e::databasePath(folder).c_str(), store::kPassPhrase);
+        db.execute(("INSERT INTO tree_tbl VALUES(NULL, " + std::to_string(parent) + ", " + std::to_string(turn) + ", " +
+                    std::to_string(type) + ", " + std::to_string(synId) + ", '" + title +
+                    "', datetime('now', 'localtime'), NULL);")
+                       .c_str());
+        return int(db.lastInsertId());
+    }
+    Rows query(const std::string& sql) {
+        store::DbConnection db;
+        db.openWithKey(e2e::databasePath(folder).c_str(), store::kPassPhrase);
+        return testdb::rows(db, sql.c_str());
+    }
+
+    void start() {
+        program = std::make_unique<Program>(folder);
+        ASSERT_TRUE(program->start());
+        frame = program->waitForWindow(e2e::kTitle, e2e::kFrameClass);
+        ASSERT_TRUE(frame);
+        tree = e2e::findDescendant(frame, WC_TREEVIEWA, 1002);
+        strip = GetParent(e2e::findDescendant(frame, "Button", 1009));
+        codeTabs = e2e::findDescendant(frame, WC_TABCONTROLA, 1001);
+        ASSERT_TRUE(tree && strip && codeTabs);
+        top = e2e::treeFind(pid(), tree, TVI_ROOT, "默认");
+        ASSERT_TRUE(top);
+    }
+    DWORD pid() const { return program->pid(); }
+    std::vector<std::string> labels(HTREEITEM parent) { return e2e::treeLabels(pid(), tree, parent); }
+    HTREEITEM find(HTREEITEM parent, const std::string& label) { return e2e::treeFind(pid(), tree, parent, label); }
+    void select(HTREEITEM item) {
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    }
+    void expand(HTREEITEM item) {
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        e2e::pause(200);
+    }
+    void key(WPARAM vk) {
+        PostMessageA(tree, WM_KEYDOWN, vk, 0);
+        e2e::pause(400);
+    }
+    void stripButton(int id) {
+        PostMessageA(strip, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(strip, id)));
+        e2e::pause(400);
+    }
+    // The label editor of the tree, while one is open.
+    HWND labelEditor() { return e2e::findDescendant(tree, "Edit"); }
+    // Types `text` into the open label editor and ends the edit (or
+    // cancels it, as Esc does).
+    void finishEdit(const char* text, bool cancel = false) {
+        HWND edit = labelEditor();
+        ASSERT_TRUE(edit) << "no label editor";
+        if (text) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        SendMessageA(tree, TVM_ENDEDITLABELNOW, cancel, 0);
+        e2e::pause(300);
+    }
+    HWND messageBox() { return program->waitForWindow(nullptr, e2e::kDialogClass, 10000); }
+    std::vector<std::string> codeTabLabels() { return e2e::tabLabels(pid(), codeTabs); }
+
+    ProgramFolder folder;
+    std::unique_ptr<Program> program;
+    HWND frame = nullptr;
+    HWND tree = nullptr;
+    HWND strip = nullptr;
+    HWND codeTabs = nullptr;
+    HTREEITEM top = nullptr;
+};
+
+TEST_F(Tree, ListsTheTopLevelAndFoldersLazily) {
+    int folderId = addNode(1, 1, 0, "lib");
+    addNode(folderId, 1, 1, "deep.c");
+    addNode(1, 2, 1, "readme");
+    start();
+    EXPECT_EQ(labels(TVI_ROOT), std::vector<std::string>{"默认"});
+    EXPECT_EQ(labels(top), std::vector<std::string>{"tmp"});  // listed on first expansion
+    expand(top);
+    EXPECT_EQ(labels(top), (std::vector<std::string>{"lib", "readme"}));
+    expand(find(top, "lib"));
+    EXPECT_EQ(labels(find(top, "lib")), std::vector<std::string>{"deep.c"});
+    EXPECT_FALSE(e2e::screenshot("tree-listed").empty());
+}
+
+TEST_F(Tree, NewNodesGetGeneratedLabelsAndRowsWhenTheEditEnds) {
+    start();
+    // No selection: a folder at the top level, after 默认 (turn 1).
+    select(nullptr);
+    stripButton(1010);
+    EXPECT_EQ(e2e::windowText(labelEditor()), "新建目录2");
+    EXPECT_EQ(SendMessageA(labelEditor(), EM_GETLIMITTEXT, 0, 0), 50);
+    finishEdit(nullptr, true);  // Esc keeps the generated label
+    EXPECT_EQ(labels(TVI_ROOT), (std::vector<std::string>{"默认", "新建目录2"}));
+    EXPECT_EQ(query("SELECT pId, turn, type, SynId, title FROM tree_tbl WHERE ItemId > 1;"),
+              Rows{"0|2|0|-1|新建目录2"});
+
+    // On a folder: a text inside it, with a typed title.
+    select(top);
+    stripButton(1009);
+    EXPECT_EQ(e2e::windowText(labelEditor()), "新建文本1");
+    EXPECT_FALSE(e2e::screenshot("tree-new-text").empty());
+    finishEdit("  it's.cpp  ");
+    expand(top);
+    EXPECT_EQ(labels(top), std::vector<std::string>{"it's.cpp"});
+    EXPECT_EQ(query("SELECT pId, turn, type, SynId, title FROM tree_tbl WHERE type = 1;"),
+              Rows{"1|1|1|-1|it's.cpp"});
+    EXPECT_EQ(query("SELECT COUNT(*) FROM content_tbl;"), Rows{"1"});
+}
+
+TEST_F(Tree, NewTextAfterATextShiftsOnlyTheContiguousSiblings) {
+    int a = addNode(1, 3, 1, "a");
+    int b = addNode(1, 4, 1, "b");
+    int c = addNode(1, 5, 1, "c");
+    int d = addNode(1, 7, 1, "d");
+    start();
+    expand(top);
+    select(find(top, "a"));
+    stripButton(1009);
+    EXPECT_EQ(e2e::windowText(labelEditor()), "新建文本4");
+    finishEdit("new");
+    EXPECT_EQ(labels(top), (std::vector<std::string>{"a", "new", "b", "c", "d"}));
+    auto turnOf = [&](int id) { return query("SELECT turn FROM tree_tbl WHERE ItemId = " + std::to_string(id) + ";"); };
+    EXPECT_EQ(turnOf(a), Rows{"3"});
+    EXPECT_EQ(query("SELECT turn FROM tree_tbl WHERE title = 'new';"), Rows{"4"});
+    EXPECT_EQ(turnOf(b), Rows{"5"});
+    EXPECT_EQ(turnOf(c), Rows{"6"});
+    EXPECT_EQ(turnOf(d), Rows{"7"});
+}
+
+TEST_F(Tree, OpenRenameAndTheCodeViewTab) {
+    int id = addNode(1, 1, 1, "hello.c");
+    start();
+    expand(top);
+    select(find(top, "hello.c"));
+    key(VK_RETURN);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"hello.c"});
+    HWND status = e2e::findDescendant(frame, STATUSCLASSNAMEA);
+    EXPECT_EQ(e2e::statusText(pid(), status, 1).rfind("创建于：20", 0), 0u);
+    EXPECT_EQ(e2e::statusText(pid(), status, 2), "最后修改：");
+
+    key(VK_F2);
+    finishEdit("   ");  // blanks only: the old title stays
+    EXPECT_EQ(labels(top), std::vector<std::string>{"hello.c"});
+    key(VK_F2);
+    finishEdit("a much longer title for this text.c");
+    EXPECT_EQ(query("SELECT title FROM tree_tbl WHERE ItemId = " + std::to_string(id) + ";"),
+              Rows{"a much longer title for this text.c"});
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"a much longer titl..."});
+    EXPECT_FALSE(e2e::screenshot("tree-open-rename").empty());
+}
+
+TEST_F(Tree, DeletingAFolderRemovesItsWholeSubtreeAndClosesItsTexts) {
+    int outer = addNode(1, 1, 0, "outer");
+    int inner = addNode(outer, 1, 0, "inner");
+    int text = addNode(inner, 1, 1, "leaf.c");
+    addNode(outer, 2, 1, "sibling.c");
+    {
+        store::DbConnection db;
+        db.openWithKey(e2e::databasePath(folder).c_str(), store::kPassPhrase);
+        db.execute(("INSERT INTO attach_tbl VALUES(NULL, " + std::to_string(text) +
+                    ", 'a.bin', 1, datetime('now', 'localtime'), 0, 'x');").c_str());
+    }
+    start();
+    expand(top);
+    expand(find(top, "outer"));
+    expand(find(find(top, "outer"), "inner"));
+    select(find(find(find(top, "outer"), "inner"), "leaf.c"));
+    key(VK_RETURN);
+    ASSERT_EQ(codeTabLabels(), std::vector<std::string>{"leaf.c"});
+
+    select(find(top, "outer"));
+    key(VK_DELETE);
+    HWND box = messageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(e2e::windowText(box), "确认删除");
+    EXPECT_EQ(e2e::messageBoxText(box), "目录\"outer\"及其所有子目录及对应文章将被删除且不可恢复，确认？");
+    EXPECT_FALSE(e2e::screenshot("tree-delete-question").empty());
+    e2e::clickButton(box, IDYES);
+    e2e::pause(500);
+
+    EXPECT_EQ(labels(top), std::vector<std::string>{});
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"欢迎"});
+    EXPECT_EQ(query("SELECT COUNT(*) FROM tree_tbl;"), Rows{"1"});
+    EXPECT_EQ(query("SELECT COUNT(*) FROM content_tbl;"), Rows{"0"});
+    EXPECT_EQ(query("SELECT COUNT(*) FROM attach_tbl;"), Rows{"0"});
+    (void)inner;
+}
+
+TEST_F(Tree, DeleteAsksAboutATextAndNoMeansNo) {
+    addNode(1, 1, 1, "keep.c");
+    start();
+    expand(top);
+    select(find(top, "keep.c"));
+    stripButton(1011);
+    HWND box = messageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(e2e::messageBoxText(box), "文本\"keep.c\"及其对应附件将被删除且不可恢复，确认？");
+    e2e::clickButton(box, IDNO);
+    e2e::pause(300);
+    EXPECT_EQ(labels(top), std::vector<std::string>{"keep.c"});
+    EXPECT_EQ(query("SELECT COUNT(*) FROM tree_tbl;"), Rows{"2"});
+}
+
+TEST_F(Tree, CommandsWithoutSelectionSaySo) {
+    start();
+    select(nullptr);
+    key(VK_DELETE);
+    HWND box = messageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(e2e::messageBoxText(box), "未选择任何项！");
+    e2e::clickButton(box, IDOK);
+    e2e::pause(300);
+
+    select(top);  // a folder
+    PostMessageA(frame, WM_COMMAND, 32800, 0);
+    box = messageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(e2e::messageBoxText(box), "此功能只针对文本节点有效！");
+    e2e::clickButton(box, IDOK);
+}
+
+class TreeMove : public Tree {
+protected:
+    // Reports a finished drag to the frame as the tree's skin does.
+    void drop(HTREEITEM dragged, HTREEITEM target, bool onLabel) {
+        e2e::RemoteBuffer buffer(pid(), sizeof(TreeDragResult));
+        TreeDragResult result = {dragged, target, onLabel ? 1 : 0};
+        buffer.write(&result, sizeof result);
+        SendMessageA(frame, kMsgTreeDragDone, 0, buffer.address());
+        e2e::pause(300);
+    }
+};
+
+TEST_F(TreeMove, TextDroppedBetweenSiblingsTakesTheNextTurnAndShiftsTheRest) {
+    addNode(1, 1, 1, "one");
+    addNode(1, 2, 1, "two");
+    int three = addNode(1, 3, 1, "three");
+    int four = addNode(1, 4, 1, "four");
+    int mover = addNode(1, 9, 1, "mover");
+    start();
+    expand(top);
+    drop(find(top, "mover"), find(top, "two"), true);
+    EXPECT_EQ(labels(top), (std::vector<std::string>{"one", "two", "mover", "three", "four"}));
+    auto turnOf = [&](int id) { return query("SELECT turn FROM tree_tbl WHERE ItemId = " + std::to_string(id) + ";"); };
+    EXPECT_EQ(turnOf(mover), Rows{"3"});
+    EXPECT_EQ(turnOf(three), Rows{"4"});
+    EXPECT_EQ(turnOf(four), Rows{"5"});
+}
+
+TEST_F(TreeMove, UnexpandedFolderIntoAnotherUnexpandedFolderListsEachChildOnce) {
+    int from = addNode(1, 1, 0, "from");
+    addNode(from, 1, 1, "x.c");
+    addNode(from, 2, 1, "y.c");
+    int to = addNode(1, 2, 0, "to");
+    addNode(to, 1, 1, "z.c");
+    start();
+    expand(top);
+    drop(find(top, "from"), find(top, "to"), true);
+    EXPECT_EQ(labels(top), std::vector<std::string>{"to"});
+    HTREEITEM target = find(top, "to");
+    expand(target);
+    EXPECT_EQ(labels(target), (std::vector<std::string>{"z.c", "from"}));
+    HTREEITEM moved = find(target, "from");
+    expand(moved);
+    EXPECT_EQ(labels(moved), (std::vector<std::string>{"x.c", "y.c"}));
+    EXPECT_EQ(query("SELECT pId, turn FROM tree_tbl WHERE ItemId = " + std::to_string(from) + ";"),
+              Rows{std::to_string(to) + "|2"});
+    EXPECT_FALSE(e2e::screenshot("tree-moved").empty());
+}
+
+TEST_F(TreeMove, DroppedOnAFolderIconGoesAfterTheFolder) {
+    addNode(1, 1, 0, "folder");
+    int text = addNode(1, 2, 1, "text.c");
+    start();
+    expand(top);
+    drop(find(top, "text.c"), find(top, "folder"), false);
+    EXPECT_EQ(labels(top), (std::vector<std::string>{"folder", "text.c"}));
+    EXPECT_EQ(query("SELECT pId, turn FROM tree_tbl WHERE ItemId = " + std::to_string(text) + ";"), Rows{"1|2"});
+}
+
+}  // namespace
