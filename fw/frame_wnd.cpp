@@ -10,6 +10,8 @@ namespace fw {
 
 namespace {
 
+constexpr UINT_PTR kPromptTimer = 0xE000;
+
 // A string resource of the program; "" when there is none.
 std::string loadString(int id) {
     char buffer[512] = {};
@@ -123,6 +125,17 @@ LRESULT FrameWnd::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (activeView_ && activeView_->onCommand(id)) return 0;
         break;
     }
+    case WM_TIMER:
+        if (wParam == kPromptTimer) {
+            POINT cursor;
+            GetCursorPos(&cursor);
+            if (WindowFromPoint(cursor) != toolBar_) {
+                showPrompt(0);
+                KillTimer(hwnd(), kPromptTimer);
+            }
+            return 0;
+        }
+        break;
     case WM_MENUSELECT:
         // The prompt of the menu item under the mouse; the idle prompt when
         // the menu closes.
@@ -144,9 +157,12 @@ LRESULT FrameWnd::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         if (header->hwndFrom == toolBar_ && header->code == TBN_HOTITEMCHANGE) {
-            // The fly-by prompt of the button under the mouse.
+            // The fly-by prompt of the button under the mouse; a timer puts
+            // the idle prompt back once the mouse has left the toolbar.
             auto* hot = reinterpret_cast<NMTBHOTITEM*>(lParam);
-            showPrompt((hot->dwFlags & HICF_LEAVING) ? 0 : hot->idNew);
+            bool leaving = hot->dwFlags & HICF_LEAVING;
+            showPrompt(leaving ? 0 : hot->idNew);
+            if (!leaving) SetTimer(hwnd(), kPromptTimer, 200, nullptr);
             return 0;
         }
         break;

@@ -313,6 +313,37 @@ void moveMouse(int x, int y) {
     SendInput(1, &input, sizeof input);
 }
 
+void click(int x, int y, bool right, int times) {
+    moveMouse(x, y);
+    Sleep(50);
+    for (int i = 0; i < times; ++i) {
+        INPUT input[2] = {};
+        input[0].type = input[1].type = INPUT_MOUSE;
+        input[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+        input[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+        SendInput(2, input, sizeof(INPUT));
+        Sleep(30);
+    }
+}
+
+void pressKey(WORD vk) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = vk;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item) {
+    RemoteBuffer buffer(pid, sizeof(RECT));
+    buffer.write(&item, sizeof item);  // the message takes the item in the rectangle
+    SendMessageA(tree, TVM_GETITEMRECT, TRUE, buffer.address());
+    RECT r;
+    buffer.read(&r, sizeof r);
+    MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 // --- files ------------------------------------------------------------------------------
 
 bool fileExists(const std::string& path) {

@@ -114,6 +114,13 @@ HWND findDescendant(HWND parent, const char* className, int id = -1);
 SIZE clientSize(HWND hwnd);
 // Moves the real mouse pointer (hover, tooltips).
 void moveMouse(int x, int y);
+// Clicks with the real mouse at a screen point: left or right button, once
+// or twice.
+void click(int x, int y, bool right = false, int times = 1);
+// Presses and releases a key as the keyboard would.
+void pressKey(WORD vk);
+// The screen rectangle of a tree item's label.
+RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item);
 
 // --- files -----------------------------------------------------------------------
 

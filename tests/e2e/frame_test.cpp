@@ -254,7 +254,15 @@ TEST_F(Frame, CompactionFailureShowsTheEngineMessageAndFreesTheWindow) {
     std::string foreign = folder.file("data\\notes.txt");
     e2e::writeFile(foreign, std::string(8192, 'n'));
     WritePrivateProfileStringA("DBM", "WorkPath", foreign.c_str(), folder.file("config.ini").c_str());
-    startProgram();
+    program = std::make_unique<Program>(folder);
+    ASSERT_TRUE(program->start());
+    // Listing the tree is the first query; it fails first.
+    HWND listing = program->waitForWindow(e2e::kTitle, e2e::kDialogClass);
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(e2e::messageBoxText(listing), "UNKNOWN_ERROR[26]: ");
+    e2e::clickButton(listing, IDOK);
+    frame = program->waitForWindow(e2e::kTitle, e2e::kFrameClass);
+    ASSERT_TRUE(frame);
 
     PostMessageA(frame, WM_COMMAND, 32801, 0);
     HWND box = nullptr;

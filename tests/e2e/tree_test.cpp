@@ -247,6 +247,29 @@ TEST_F(Tree, CommandsWithoutSelectionSaySo) {
     e2e::clickButton(box, IDOK);
 }
 
+TEST_F(Tree, DoubleClickOpensAndTheContextMenuCreatesInTheFolderClicked) {
+    addNode(1, 1, 1, "clicked.c");
+    start();
+    SetForegroundWindow(frame);
+    expand(top);
+    RECT text = e2e::treeItemRect(pid(), tree, find(top, "clicked.c"));
+    e2e::click((text.left + text.right) / 2, (text.top + text.bottom) / 2, false, 2);
+    e2e::pause(500);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"clicked.c"});
+
+    RECT folderRect = e2e::treeItemRect(pid(), tree, top);
+    e2e::click((folderRect.left + folderRect.right) / 2, (folderRect.top + folderRect.bottom) / 2, true);
+    HWND menu = program->waitForWindow(nullptr, "#32768", 10000);
+    ASSERT_TRUE(menu) << "no context menu";
+    EXPECT_FALSE(e2e::screenshot("tree-context-menu").empty());
+    e2e::pressKey('F');  // 新建目录(&F)
+    e2e::pause(500);
+    ASSERT_TRUE(labelEditor());
+    EXPECT_EQ(e2e::windowText(labelEditor()), "新建目录2");
+    finishEdit("made by menu");
+    EXPECT_EQ(query("SELECT pId, turn, type FROM tree_tbl WHERE title = 'made by menu';"), Rows{"1|2|0"});
+}
+
 class TreeMove : public Tree {
 protected:
     // Reports a finished drag to the frame as the tree's skin does.
