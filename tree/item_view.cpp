@@ -126,19 +126,29 @@ void CItemView::setImage(HTREEITEM item, int image) {
     TreeView_SetItem(tree_, &tv);
 }
 
-// Every item adds its own image to the list.
-int CItemView::folderImage() {
-    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TREE_FOLDER));
+// Every item adds its own image to the list; bitmaps take black as the
+// transparent colour.
+int CItemView::bitmapImage(int bitmapId) {
+    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId));
     int index = ImageList_AddMasked(images_, bitmap, RGB(0, 0, 0));
     DeleteObject(bitmap);
     return index;
 }
 
-int CItemView::plainTextImage() {
-    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TREE_TEXT));
-    int index = ImageList_AddMasked(images_, bitmap, RGB(0, 0, 0));
-    DeleteObject(bitmap);
-    return index;
+int CItemView::folderImage() { return bitmapImage(IDB_TREE_FOLDER); }
+
+int CItemView::plainTextImage() { return bitmapImage(IDB_TREE_TEXT); }
+
+// The siblings after `item` that carry nodes, in display order.
+std::vector<Sibling> CItemView::followingSiblings(HTREEITEM item, std::vector<Node*>& nodes) const {
+    std::vector<Sibling> siblings;
+    for (HTREEITEM s = TreeView_GetNextSibling(tree_, item); s; s = TreeView_GetNextSibling(tree_, s)) {
+        if (Node* n = nodeOf(s)) {
+            siblings.push_back({n->id, n->turn});
+            nodes.push_back(n);
+        }
+    }
+    return siblings;
 }
 
 // The shell's small icon for files with this extension; the file need not
@@ -278,15 +288,8 @@ void CItemView::newNode(int type) {
         parent = parentOrRoot(tree_, anchor);
         after = anchor;
         turn = anchorNode->turn + 1;
-        std::vector<Sibling> following;
         std::vector<Node*> followingNodes;
-        for (HTREEITEM s = TreeView_GetNextSibling(tree_, anchor); s; s = TreeView_GetNextSibling(tree_, s)) {
-            if (Node* n = nodeOf(s)) {
-                following.push_back({n->id, n->turn});
-                followingNodes.push_back(n);
-            }
-        }
-        std::vector<TurnUpdate> updates = shiftForInsert(turn, following);
+        std::vector<TurnUpdate> updates = shiftForInsert(turn, followingSiblings(anchor, followingNodes));
         try {
             store_->applyTurns(updates);
         } catch (const store::CppSQLite3Exception& e) {
@@ -479,15 +482,8 @@ int CItemView::renumber(HTREEITEM parent, HTREEITEM item) {
             break;
         }
     }
-    std::vector<Sibling> following;
     std::vector<Node*> followingNodes;
-    for (HTREEITEM s = TreeView_GetNextSibling(tree_, item); s; s = TreeView_GetNextSibling(tree_, s)) {
-        if (Node* n = nodeOf(s)) {
-            following.push_back({n->id, n->turn});
-            followingNodes.push_back(n);
-        }
-    }
-    MovePlan plan = planMove(previousTurn, following);
+    MovePlan plan = planMove(previousTurn, followingSiblings(item, followingNodes));
     try {
         store_->moveNode(node->id, parentId, plan);
     } catch (const store::CppSQLite3Exception& e) {

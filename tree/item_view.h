@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/tab_view.h"
 #include "tree/tool_strip.h"
@@ -55,11 +56,13 @@ private:
     std::string labelOf(HTREEITEM item) const;
     HTREEITEM insertItem(HTREEITEM parent, HTREEITEM after, const std::string& label, int image, Node* node);
     void setImage(HTREEITEM item, int image);
+    int bitmapImage(int bitmapId);
     int folderImage();
     int plainTextImage();
     int textImage(const std::string& title, int schemeId);
     int shellIcon(const std::string& extension);
 
+    std::vector<Sibling> followingSiblings(HTREEITEM item, std::vector<Node*>& nodes) const;
     void listChildren(int parentId, HTREEITEM parent);
     void ensureListed(HTREEITEM item);
     void open(HTREEITEM item);
