@@ -84,7 +84,17 @@ ProgramFolder::~ProgramFolder() { removeTree(path_); }
 
 Program::Program(const ProgramFolder& folder) : exe_(folder.file("jexmarlo.exe")), folder_(folder.path()) {}
 
+Program::Program(const std::string& exe, const std::string& folder) : exe_(exe), folder_(folder) {}
+
 Program::~Program() { terminate(); }
+
+std::string testProgram(const char* name) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    folder.resize(folder.rfind('\\') + 1);
+    return folder + name;
+}
 
 bool Program::start() {
     STARTUPINFOA startup = {};

@@ -33,6 +33,8 @@ private:
 class Program {
 public:
     explicit Program(const ProgramFolder& folder);
+    // Another program of ours, started in `folder`.
+    Program(const std::string& exe, const std::string& folder);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -158,6 +160,9 @@ std::string databasePath(const ProgramFolder& folder);
 std::string screenshot(const std::string& name);
 // Saves the screen to a PNG file.
 bool saveScreenPng(const std::string& path);
+
+// A test program built beside this driver (in its own folder).
+std::string testProgram(const char* name);
 
 // A unix path as Wine sees it ("/a/b" -> "Z:\a\b"); Windows paths unchanged.
 std::string hostPath(const std::string& path);

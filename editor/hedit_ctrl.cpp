@@ -1,0 +1,515 @@
+#include "editor/hedit_ctrl.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace {
+
+const char kClassName[] = "Afx:CHEditCtrl";
+constexpr UINT_PTR kDragTimer = 1;
+constexpr int kMarginCursor = 130;
+constexpr COLORREF kMarginColour = 0xFAFAFA;
+constexpr COLORREF kMarginLine = 0xC8C8C8;
+
+COLORREF orSystem(COLORREF colour, int systemIndex) {
+    return colour == CLR_INVALID ? GetSysColor(systemIndex) : colour;
+}
+
+}  // namespace
+
+UINT CHEditCtrl::editChangeMessage() {
+    static const UINT message = RegisterWindowMessageA("CHM_ON_EDITCHANGE");
+    return message;
+}
+
+CHEditCtrl::CHEditCtrl() : core_(*this, *this) {}
+
+CHEditCtrl::~CHEditCtrl() = default;
+
+bool CHEditCtrl::Create(DWORD style, const RECT& rect, HWND parent, int id) {
+    registerClass(kClassName, CS_DBLCLKS, nullptr, nullptr, nullptr);
+    return create(0, kClassName, "", style | WS_VSCROLL | WS_HSCROLL, rect.left, rect.top, rect.right - rect.left,
+                  rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+}
+
+HFONT CHEditCtrl::font() const { return font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+// --- measuring ----------------------------------------------------------------------------
+
+void CHEditCtrl::computeMetrics() {
+    HDC dc = GetDC(hwnd());
+    HGDIOBJ old = SelectObject(dc, font());
+    TEXTMETRICA tm = {};
+    GetTextMetricsA(dc, &tm);
+    lineHeight_ = tm.tmHeight + 1;  // one pixel of extra line spacing
+    columnWidth_ = std::max<LONG>(1, tm.tmMaxCharWidth);
+    SIZE blanks = {};
+    GetTextExtentPoint32A(dc, "    ", 4, &blanks);
+    tabStop_ = std::max<LONG>(1, blanks.cx);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd(), dc);
+}
+
+// Widths are measured once per character and kept for the life of the control.
+int CHEditCtrl::charWidth(unsigned char lead, unsigned char trail) {
+    auto& cache = trail ? doubleWidths_ : singleWidths_;
+    unsigned key = trail ? lead * 256u + trail : lead;
+    auto found = cache.find(key);
+    if (found != cache.end()) return found->second;
+    HDC dc = GetDC(hwnd());
+    HGDIOBJ old = SelectObject(dc, font());
+    char bytes[2] = {char(lead), char(trail)};
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, bytes, trail ? 2 : 1, &size);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd(), dc);
+    int width = size.cx;
+    if (lead == '\n' && width == 0) width = columnWidth_;
+    cache.emplace(key, width);
+    return width;
+}
+
+int CHEditCtrl::tabStopWidth() { return tabStop_; }
+
+// --- host callbacks ------------------------------------------------------------------------
+
+void CHEditCtrl::caretMoved() {
+    if (!hwnd()) return;
+    if (focused_) SetCaretPos(core_.caretX(), core_.caretY());
+    NMHDR header = {hwnd(), 0, kCaretNotify};
+    SendMessageA(GetParent(hwnd()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+}
+
+void CHEditCtrl::textChanged() {
+    if (hwnd()) SendMessageA(GetParent(hwnd()), editChangeMessage(), 0, 0);
+}
+
+void CHEditCtrl::modifiedChanged(bool modified) {
+    if (modified != starred_) setStar(modified);
+}
+
+void CHEditCtrl::invalidateAll() {
+    if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CHEditCtrl::invalidateLines(std::size_t first, std::size_t last) {
+    if (!hwnd()) return;
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    long top = (long(first) - long(core_.firstVisibleLine())) * lineHeight_ - 1;
+    long bottom = last == EditorCore::kNone ? client.bottom
+                                            : (long(last) - long(core_.firstVisibleLine()) + 1) * lineHeight_ + 1;
+    RECT band = {client.left, int(std::max(0L, top)), client.right, int(std::min<long>(client.bottom, bottom))};
+    InvalidateRect(hwnd(), &band, FALSE);
+}
+
+void CHEditCtrl::scrollRangesChanged() {
+    if (!hwnd()) return;
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    info.nMin = 0;
+    info.nMax = int(core_.verticalRange());
+    info.nPage = UINT(std::max(0, core_.pageLines()));
+    info.nPos = int(core_.firstVisibleLine());
+    SetScrollInfo(hwnd(), SB_VERT, &info, TRUE);
+    info.nMax = 2048;
+    info.nPage = UINT(std::max(0, core_.pageColumns()));
+    info.nPos = core_.horizontalScroll();
+    SetScrollInfo(hwnd(), SB_HORZ, &info, TRUE);
+}
+
+// The tab item's label ends with "*" while the text is modified.
+void CHEditCtrl::setStar(bool starred) {
+    starred_ = starred;
+    if (!tabOwner_ || tabIndex_ < 0) return;
+    char label[101] = {};
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = label;
+    item.cchTextMax = 100;
+    SendMessageA(tabOwner_, TCM_GETITEMA, WPARAM(tabIndex_), reinterpret_cast<LPARAM>(&item));
+    std::string text = label;
+    bool has = !text.empty() && text.back() == '*';
+    if (starred && !has)
+        text += '*';
+    else if (!starred && has)
+        text.pop_back();
+    else
+        return;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(tabOwner_, TCM_SETITEMA, WPARAM(tabIndex_), reinterpret_cast<LPARAM>(&item));
+}
+
+void CHEditCtrl::SetTabOwner(HWND tabControl, int index) {
+    tabOwner_ = tabControl;
+    tabIndex_ = index;
+}
+
+void CHEditCtrl::SetSavePoint() {
+    core_.setSavePoint();
+    setStar(false);
+}
+
+// --- input ---------------------------------------------------------------------------------
+
+void CHEditCtrl::createCaret() {
+    CreateCaret(hwnd(), nullptr, 2, lineHeight_);
+    SetCaretPos(core_.caretX(), core_.caretY());
+    ShowCaret(hwnd());
+}
+
+void CHEditCtrl::onKeyDown(WPARAM key) {
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    bool shift = GetKeyState(VK_SHIFT) < 0;
+    if (ctrl) {
+        switch (key) {
+        case 'A':
+            core_.selectAll();
+            return;
+        case 'Z':
+            core_.undo();
+            return;
+        case 'R':
+            core_.redo();
+            return;
+        default:
+            break;
+        }
+    }
+    if (key == VK_INSERT && focused_) {
+        DestroyCaret();
+        createCaret();
+    }
+    core_.keyDown(int(key), shift, ctrl);
+}
+
+// Characters: printable bytes one by one; a two-byte character arrives as
+// its lead byte, kept until the trail byte comes.
+void CHEditCtrl::onChar(unsigned char c) {
+    if (pendingLead_) {
+        unsigned char lead = pendingLead_;
+        pendingLead_ = 0;
+        core_.typeDoubleByte(lead, c);
+        return;
+    }
+    if (c > 126) {
+        if (IsDBCSLeadByte(c))
+            pendingLead_ = c;
+        else
+            core_.typeChar(c);
+        return;
+    }
+    if (c >= 32 && c != 127) core_.typeChar(c);
+}
+
+void CHEditCtrl::onScroll(int bar, int code) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS | SIF_POS;
+    GetScrollInfo(hwnd(), bar, &info);
+    if (core_.scroll(bar == SB_VERT, code, code == SB_THUMBTRACK ? info.nTrackPos : info.nPos))
+        scrollRangesChanged();
+}
+
+void CHEditCtrl::onMouseMove(int x, int y) {
+    if (!core_.dragging() || GetCapture() != hwnd()) return;
+    core_.mouseMove(x, y);
+    scrollRangesChanged();
+    // Outside the text the view scrolls on a timer while the button is held.
+    RECT text = {core_.textLeft(), 0, core_.textLeft() + core_.textWidth(), core_.textHeight()};
+    POINT p = {x, y};
+    bool outside = !PtInRect(&text, p);
+    if (outside && !dragTimer_) {
+        SetTimer(hwnd(), kDragTimer, 100, nullptr);
+        dragTimer_ = true;
+    } else if (!outside && dragTimer_) {
+        KillTimer(hwnd(), kDragTimer);
+        dragTimer_ = false;
+    }
+}
+
+// --- painting ------------------------------------------------------------------------------------
+
+void CHEditCtrl::paintBackground(HDC dc) {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    RECT text = {core_.textLeft(), client.top, client.right, client.bottom};
+    HBRUSH brush = CreateSolidBrush(orSystem(background_, COLOR_WINDOW));
+    FillRect(dc, &text, brush);
+    DeleteObject(brush);
+}
+
+void CHEditCtrl::paintMargin(HDC dc, int left, int top, int right, int bottom) {
+    RECT margin = {left, top, right, bottom};
+    HBRUSH brush = CreateSolidBrush(kMarginColour);
+    FillRect(dc, &margin, brush);
+    DeleteObject(brush);
+    HPEN pen = CreatePen(PS_DOT, 1, kMarginLine);
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, right - 1, top, nullptr);
+    LineTo(dc, right - 1, bottom);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+int CHEditCtrl::drawRun(HDC dc, const std::string& run, int x, int y, int lineOrigin) {
+    if (run.empty()) return 0;
+    // The line's extra pixel takes the run's background too.
+    DWORD extent = GetTabbedTextExtentA(dc, run.data(), int(run.size()), 1, &tabStop_);
+    int width = LOWORD(extent);
+    RECT cell = {x, y, x + width, y + lineHeight_};
+    COLORREF back = GetBkColor(dc);
+    if (back != orSystem(background_, COLOR_WINDOW)) {
+        HBRUSH brush = CreateSolidBrush(back);
+        FillRect(dc, &cell, brush);
+        DeleteObject(brush);
+    }
+    LONG drawn = TabbedTextOutA(dc, x, y, run.data(), int(run.size()), 1, &tabStop_, lineOrigin);
+    return LOWORD(drawn);
+}
+
+void CHEditCtrl::paintText(HDC dc, const RECT& area) {
+    const TextBuffer& text = core_.buffer();
+    if (text.length() == 0) return;
+    SetBkMode(dc, OPAQUE);
+    COLORREF normalText = orSystem(textColour_, COLOR_WINDOWTEXT);
+    COLORREF normalBack = orSystem(background_, COLOR_WINDOW);
+    std::size_t selA = core_.hasSelection() ? core_.selectionStart() : EditorCore::kNone;
+    std::size_t selB = core_.hasSelection() ? core_.selectionEnd() : EditorCore::kNone;
+    auto selected = [&](std::size_t p) { return selA != EditorCore::kNone && p >= selA && p < selB; };
+
+    std::size_t first = core_.firstVisibleLine();
+    std::size_t last = std::min(text.lineCount() - 1, first + std::size_t(area.bottom / lineHeight_) + 1);
+    int origin = core_.textLeft() + 1 - core_.horizontalScroll() * columnWidth_;
+    std::string run;
+    for (std::size_t line = first; line <= last; ++line) {
+        int y = int(line - first) * lineHeight_;
+        if (y + lineHeight_ < area.top) continue;
+        int x = origin;
+        std::size_t p = text.lineStart(line);
+        std::size_t end = text.lineEnd(line);
+        bool runSelected = selected(p);
+        run.clear();
+        auto flush = [&] {
+            SetTextColor(dc, runSelected ? selectionText_ : normalText);
+            SetBkColor(dc, runSelected ? selectionBack_ : normalBack);
+            x += drawRun(dc, run, x, y, origin);
+            run.clear();
+        };
+        while (p < end) {
+            bool sel = selected(p);
+            // A change of colours, or a full run buffer, draws what is pending.
+            if (sel != runSelected || run.size() + 2 > EditorCore::kMaxLine) {
+                flush();
+                runSelected = sel;
+            }
+            std::size_t n = core_.charLength(p);
+            run += text.at(p);
+            if (n == 2) run += text.at(p + 1);
+            p += n;
+        }
+        flush();
+        // A selected line end shows as one selected blank.
+        if (end < text.length() && selected(end)) {
+            runSelected = true;
+            run = " ";
+            flush();
+        }
+    }
+}
+
+void CHEditCtrl::paint(HDC target, const RECT& clip) {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    HDC dc = CreateCompatibleDC(target);
+    HBITMAP bitmap = dc ? CreateCompatibleBitmap(target, client.right, client.bottom) : nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    if (dc && bitmap) {
+        oldBitmap = SelectObject(dc, bitmap);
+    } else {
+        if (dc) DeleteDC(dc);
+        dc = target;  // paint directly
+    }
+
+    paintBackground(dc);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColour = SetTextColor(dc, orSystem(textColour_, COLOR_WINDOWTEXT));
+    HGDIOBJ oldFont = SelectObject(dc, font());
+    if (clip.left < core_.textLeft()) paintMargin(dc, client.left, client.top, client.left + core_.textLeft(), client.bottom);
+
+    DWORD exStyle = GetWindowLongA(hwnd(), GWL_EXSTYLE);
+    if (exStyle & WS_EX_CLIENTEDGE)
+        DrawEdge(dc, &client, BDR_SUNKENINNER, BF_RECT);
+    else if (exStyle & WS_EX_WINDOWEDGE)
+        DrawEdge(dc, &client, BDR_RAISEDINNER, BF_RECT);
+    else if (GetWindowLongA(hwnd(), GWL_STYLE) & WS_BORDER)
+        FrameRect(dc, &client, GetSysColorBrush(COLOR_WINDOWTEXT));
+
+    RECT textArea = {core_.textLeft() + 1, client.top, client.right, client.bottom};
+    RECT area;
+    if (IntersectRect(&area, &clip, &textArea)) {
+        HRGN region = CreateRectRgnIndirect(&area);
+        SelectClipRgn(dc, region);
+        paintText(dc, area);
+        SelectClipRgn(dc, nullptr);
+        DeleteObject(region);
+    }
+
+    SelectObject(dc, oldFont);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    if (dc != target) {
+        BitBlt(target, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, dc, clip.left, clip.top,
+               SRCCOPY);
+        SelectObject(dc, oldBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+}
+
+// --- messages -------------------------------------------------------------------------------------
+
+LRESULT CHEditCtrl::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE:
+        computeMetrics();
+        selectionText_ = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        selectionBack_ = GetSysColor(COLOR_HIGHLIGHT);
+        RegisterClipboardFormatA("CH_TEXT");
+        core_.setText("");
+        scrollRangesChanged();
+        return 0;
+    case WM_SIZE:
+        core_.setViewSize(LOWORD(lParam), HIWORD(lParam));
+        scrollRangesChanged();
+        return 0;
+    case WM_SETTEXT:
+        core_.setText(lParam ? reinterpret_cast<const char*>(lParam) : "");
+        scrollRangesChanged();
+        return TRUE;
+    case WM_GETTEXT: {
+        if (wParam == 0) return 0;
+        std::string text = core_.text();
+        std::size_t n = std::min<std::size_t>(text.size(), wParam - 1);
+        std::copy_n(text.data(), n, reinterpret_cast<char*>(lParam));
+        reinterpret_cast<char*>(lParam)[n] = 0;
+        return LRESULT(n);
+    }
+    case WM_GETTEXTLENGTH:
+        return LRESULT(core_.buffer().length());
+    case WM_SETFONT:
+        font_ = reinterpret_cast<HFONT>(wParam);
+        computeMetrics();
+        core_.fontChanged();
+        if (focused_) {
+            DestroyCaret();
+            createCaret();
+        }
+        if (LOWORD(lParam)) InvalidateRect(hwnd(), nullptr, FALSE);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
+    case WM_SYSCOLORCHANGE:
+        selectionText_ = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        selectionBack_ = GetSysColor(COLOR_HIGHLIGHT);
+        InvalidateRect(hwnd(), nullptr, FALSE);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTTAB;
+    case WM_KEYDOWN:
+        onKeyDown(wParam);
+        scrollRangesChanged();
+        return 0;
+    case WM_CHAR:
+        onChar(static_cast<unsigned char>(wParam));
+        scrollRangesChanged();
+        return 0;
+    case WM_SETFOCUS:
+        focused_ = true;
+        createCaret();
+        InvalidateRect(hwnd(), nullptr, FALSE);
+        return 0;
+    case WM_KILLFOCUS:
+        focused_ = false;
+        DestroyCaret();
+        InvalidateRect(hwnd(), nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetFocus(hwnd());
+        SetCapture(hwnd());
+        core_.mouseDown(short(LOWORD(lParam)), short(HIWORD(lParam)), (wParam & MK_SHIFT) != 0,
+                        (wParam & MK_CONTROL) != 0);
+        return 0;
+    case WM_MOUSEMOVE:
+        onMouseMove(short(LOWORD(lParam)), short(HIWORD(lParam)));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kDragTimer) {
+            POINT p;
+            GetCursorPos(&p);
+            ScreenToClient(hwnd(), &p);
+            onMouseMove(p.x, p.y);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        if (dragTimer_) {
+            KillTimer(hwnd(), kDragTimer);
+            dragTimer_ = false;
+        }
+        if (core_.dragging()) core_.mouseUp();
+        if (msg == WM_LBUTTONUP && GetCapture() == hwnd()) ReleaseCapture();
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        core_.doubleClick(short(LOWORD(lParam)), short(HIWORD(lParam)));
+        return 0;
+    case WM_MOUSEWHEEL:
+        core_.wheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        scrollRangesChanged();
+        return 0;
+    case WM_RBUTTONDOWN:
+        SendMessageA(GetParent(hwnd()), WM_RBUTTONDOWN, wParam, lParam);
+        return 0;
+    case WM_VSCROLL:
+        onScroll(SB_VERT, LOWORD(wParam));
+        return 0;
+    case WM_HSCROLL:
+        onScroll(SB_HORZ, LOWORD(wParam));
+        return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT) {
+            POINT p;
+            GetCursorPos(&p);
+            ScreenToClient(hwnd(), &p);
+            const char* cursor = IDC_IBEAM;
+            HCURSOR margin = nullptr;
+            if (p.x < core_.textLeft()) {
+                margin = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kMarginCursor));
+                cursor = IDC_ARROW;
+            } else if (core_.hasSelection()) {
+                std::size_t pos = core_.positionFromPoint(p.x, p.y);
+                if (pos >= core_.selectionStart() && pos < core_.selectionEnd()) cursor = IDC_ARROW;
+            }
+            SetCursor(margin ? margin : LoadCursorA(nullptr, cursor));
+            return TRUE;
+        }
+        break;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        paint(dc, ps.rcPaint);
+        EndPaint(hwnd(), &ps);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        if (focused_) DestroyCaret();
+        break;
+    default:
+        break;
+    }
+    return defaultProc(msg, wParam, lParam);
+}

@@ -1,0 +1,87 @@
+// A test host for CHEditCtrl (built with the tests, not shipped): one
+// window with a tab control whose only tab holds an editor, as the code view
+// will.  The window's caption is "CHEditCtrl", the tab's label "snippet.c".
+#include <windows.h>
+#include <commctrl.h>
+
+#include "editor/hedit_ctrl.h"
+#include "fw/app.h"
+#include "fw/wnd.h"
+
+namespace {
+
+class HostWindow : public fw::Wnd {
+public:
+    bool open() {
+        registerClass("JexEditHost", 0, LoadIcon(nullptr, IDI_APPLICATION), nullptr,
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+        return create(0, "JexEditHost", "CHEditCtrl", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
+                      720, 520, nullptr, nullptr);
+    }
+
+protected:
+    LRESULT windowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+        case WM_CREATE: {
+            tabs_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, hwnd(),
+                                    reinterpret_cast<HMENU>(1001), GetModuleHandleA(nullptr), nullptr);
+            SendMessageA(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+            TCITEMA item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = const_cast<char*>("snippet.c");
+            SendMessageA(tabs_, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            RECT none = {0, 0, 0, 0};
+            editor_.Create(WS_CHILD | WS_VISIBLE, none, tabs_, 1);
+            editor_.SetTabOwner(tabs_, 0);
+            font_ = CreateFontA(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, FIXED_PITCH, "SimSun");
+            SendMessageA(editor_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+            return 0;
+        }
+        case WM_SIZE: {
+            int width = LOWORD(lParam), height = HIWORD(lParam);
+            MoveWindow(tabs_, 0, 0, width, height, TRUE);
+            RECT header = {};
+            SendMessageA(tabs_, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&header));
+            int top = header.bottom - header.top + 6;
+            MoveWindow(editor_.hwnd(), 3, top, width - 6, height - top - 3, TRUE);
+            return 0;
+        }
+        case WM_SETFOCUS:
+            SetFocus(editor_.hwnd());
+            return 0;
+        case WM_NCDESTROY:
+            if (font_) DeleteObject(font_);
+            PostQuitMessage(0);
+            break;
+        default:
+            break;
+        }
+        return defaultProc(msg, wParam, lParam);
+    }
+
+private:
+    HWND tabs_ = nullptr;
+    CHEditCtrl editor_;
+    HFONT font_ = nullptr;
+};
+
+class HostApp : public fw::App {
+protected:
+    bool initInstance() override {
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+        if (!window_.open()) return false;
+        setMainWindow(window_.hwnd());
+        return true;
+    }
+
+private:
+    HostWindow window_;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    HostApp app;
+    return app.run(instance);
+}
