@@ -1,6 +1,7 @@
 #include "editor/editor_core.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -25,17 +26,31 @@ EditorCore::EditorCore(TextMeasurer& measurer, EditorHost& host) : measurer_(mea
 
 // --- text -----------------------------------------------------------------------------
 
+// Whether a text needs no normalising: no CR and no line over the limit.
+static bool alreadyNormal(std::string_view text) {
+    if (std::memchr(text.data(), '\r', text.size())) return false;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', std::size_t(end - p)));
+        const char* lineEnd = lf ? lf : end;
+        if (std::size_t(lineEnd - p) > EditorCore::kMaxLine) return false;
+        p = lineEnd + 1;
+    }
+    return true;
+}
+
 std::string EditorCore::normalizeText(std::string_view text) {
+    if (alreadyNormal(text)) return std::string(text);
     std::string out;
     out.reserve(text.size());
     std::size_t lineStart = 0;  // in `out`
-    std::size_t lastBoundary = 0;  // last character boundary of the current line, in `out`
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
         if (c == '\n') {
             out += c;
-            lineStart = lastBoundary = out.size();
+            lineStart = out.size();
             continue;
         }
         std::size_t length = isLead(c) && i + 1 < text.size() && text[i + 1] != '\n' && text[i + 1] != '\r' ? 2 : 1;
@@ -45,16 +60,17 @@ std::string EditorCore::normalizeText(std::string_view text) {
             out += '\n';
             lineStart = out.size();
         }
-        lastBoundary = out.size();
         out.append(text.data() + i, length);
         i += length - 1;
     }
-    (void)lastBoundary;
     return out;
 }
 
 void EditorCore::setText(std::string_view text) {
-    text_.assign(normalizeText(text));
+    if (alreadyNormal(text))
+        text_.assign(text);
+    else
+        text_.assign(normalizeText(text));
     history_.clear();
     history_.setSavePoint();  // the text as loaded is what a save would keep
     anchor_ = end_ = kNone;
