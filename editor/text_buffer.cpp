@@ -236,3 +236,52 @@ void TextBuffer::shiftStartsAfter(std::size_t line, std::ptrdiff_t delta) {
         stepDelta_ = delta;
     }
 }
+
+// The two stretches of the text either side of the gap are searched as they
+// lie; an occurrence across the gap is looked for in a small copy of the
+// bytes around it.
+std::size_t TextBuffer::find(std::string_view pattern, std::size_t from, std::size_t limit) const {
+    const std::size_t npos = std::string_view::npos;
+    std::size_t n = length() < limit ? length() : limit;
+    if (pattern.empty() || from >= n || pattern.size() > n - from) return npos;
+    std::string_view before(buffer_.data(), gapStart_ < n ? gapStart_ : n);
+    std::string_view after(buffer_.data() + gapEnd_, n > gapStart_ ? n - gapStart_ : 0);
+    if (from < gapStart_) {
+        std::size_t hit = before.find(pattern, from);
+        if (hit != npos) return hit;
+        // Across the gap: starts within the last pattern.size() - 1 bytes before it.
+        std::size_t windowStart = gapStart_ >= pattern.size() - 1 ? gapStart_ - (pattern.size() - 1) : 0;
+        windowStart = windowStart < from ? from : windowStart;
+        std::string window = substr(windowStart, (gapStart_ - windowStart) + pattern.size() - 1);
+        std::size_t across = window.find(pattern);
+        if (across != npos && windowStart + across < gapStart_ && windowStart + across + pattern.size() <= n)
+            return windowStart + across;
+        from = gapStart_;
+    }
+    if (from >= n) return npos;
+    std::size_t hit = after.find(pattern, from - gapStart_);
+    return hit == npos ? npos : hit + gapStart_;
+}
+
+std::size_t TextBuffer::rfind(std::string_view pattern, std::size_t before) const {
+    const std::size_t npos = std::string_view::npos;
+    std::size_t n = length();
+    if (pattern.empty() || before == 0) return npos;
+    if (before > n) before = n;
+    std::string_view head(buffer_.data(), gapStart_);
+    std::string_view tail(buffer_.data() + gapEnd_, buffer_.size() - gapEnd_);
+    // Starts at or after the gap.
+    if (before > gapStart_) {
+        std::size_t hit = tail.rfind(pattern, before - 1 - gapStart_);
+        if (hit != npos) return hit + gapStart_;
+        // Across the gap.
+        std::size_t windowStart = gapStart_ >= pattern.size() - 1 ? gapStart_ - (pattern.size() - 1) : 0;
+        std::string window = substr(windowStart, (gapStart_ - windowStart) + pattern.size() - 1);
+        std::size_t across = window.rfind(pattern);
+        while (across != npos && windowStart + across >= gapStart_) across = across ? window.rfind(pattern, across - 1) : npos;
+        if (across != npos && windowStart + across < before) return windowStart + across;
+        before = gapStart_;
+    }
+    if (before == 0) return npos;
+    return head.rfind(pattern, before - 1);
+}

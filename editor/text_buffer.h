@@ -32,6 +32,13 @@ public:
     // The whole text as one string.
     std::string text() const;
 
+    // The first occurrence of `pattern` starting at or after `from` and
+    // ending at or before `limit`, and the last one starting before
+    // `before` (npos when none); both search the bytes on either side of the
+    // gap at memory speed.
+    std::size_t find(std::string_view pattern, std::size_t from, std::size_t limit = std::string_view::npos) const;
+    std::size_t rfind(std::string_view pattern, std::size_t before) const;
+
     // Lines are separated by LF: lineCount() is the number of LF bytes + 1.
     std::size_t lineCount() const;
     std::size_t lineStart(std::size_t line) const;  // line < lineCount()
