@@ -5,6 +5,7 @@
 
 #include "app/db_folder_dlg.h"
 #include "app/paths.h"
+#include "editor/syntax_scheme.h"
 #include "fw/dialog.h"
 #include "store/schema.h"
 
@@ -43,9 +44,22 @@ bool CSnippetApp::claimSingleInstance() {
     return true;
 }
 
-// The scheme list is read from Syntax\*.xml here once the editor's scheme
-// reader exists; until then it stays empty, as with an empty Syntax folder.
-void CSnippetApp::loadSyntaxSchemes() {}
+// The scheme list: the header of every Syntax\*.xml, in the order the file
+// system lists them.
+void CSnippetApp::loadSyntaxSchemes() {
+    schemes_.clear();
+    std::string folder = programFolder() + "Syntax\\";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*.xml").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == ".." || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        std::string path = folder + name;
+        readSchemeHeader(schemes_, path, readSchemeFile(path));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
 
 void CSnippetApp::loadSettings() {
     std::string path = programFolder() + "config.ini";

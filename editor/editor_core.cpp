@@ -174,6 +174,22 @@ std::size_t EditorCore::positionAtColumn(std::size_t line, int column) const {
 
 bool EditorCore::isWordDelimiter(char c) const { return wordDelimiters_.find(c) != std::string::npos; }
 
+void EditorCore::setDelimiters(std::string word, std::string special, std::vector<std::string> blockDelimiters) {
+    wordDelimiters_ = std::move(word);
+    specialDelimiters_ = std::move(special);
+    blockDelimiters_ = std::move(blockDelimiters);
+}
+
+// Whether a block delimiter lies within 10 bytes of `pos`: a change there
+// may open or close a block, and everything below must be repainted.
+bool EditorCore::nearBlockDelimiter(std::size_t pos) const {
+    std::size_t from = pos > 10 ? pos - 10 : 0;
+    std::size_t to = std::min(text_.length(), pos + 10);
+    for (const std::string& d : blockDelimiters_)
+        if (!d.empty() && text_.find(d, from, to) != std::string::npos) return true;
+    return false;
+}
+
 // --- view ------------------------------------------------------------------------------------
 
 void EditorCore::setViewSize(int clientWidth, int clientHeight) {
@@ -663,6 +679,7 @@ void EditorCore::typeChar(unsigned char c) {
         placeCaret(atEnd ? at + 1 : at);
     }
     std::size_t pos = caret_;
+    bool nearBefore = nearBlockDelimiter(pos);
     UndoRecord* last = history_.mergeTarget();
     bool previousKeyTypes = previousKey_ == kKeySpace || previousKey_ >= 48;
     bool sameClass = isWordDelimiter(char(c)) == isWordDelimiter(char(previousKey_));
@@ -675,7 +692,7 @@ void EditorCore::typeChar(unsigned char c) {
         record(kUndoInsert, pos, std::string(1, char(c)), false);
     }
     placeCaret(pos + 1);
-    afterChange(false, caretLine_);
+    afterChange(nearBefore || nearBlockDelimiter(pos), caretLine_);
     desiredColumn_ = caretColumn_;
 }
 

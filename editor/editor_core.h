@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/text_buffer.h"
 #include "editor/undo_history.h"
@@ -192,6 +193,10 @@ public:
     std::size_t previousCharStart(std::size_t pos) const;
     bool isWordDelimiter(char c) const;
 
+    // The scheme's delimiters: words for moves and double clicks, and the
+    // block delimiters near which typing repaints everything.
+    void setDelimiters(std::string word, std::string special, std::vector<std::string> blockDelimiters);
+
 private:
     // Editing primitives: change the text, keep the view, record for undo.
     void rawInsert(std::size_t pos, std::string_view bytes);
@@ -243,4 +248,5 @@ private:
 
     std::string wordDelimiters_ = " \t\n,./?<>;:\"'{[}]~`%^&*()-+=!";
     std::string specialDelimiters_ = ";.{}\n";
+    std::vector<std::string> blockDelimiters_;
 };

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "editor/syntax_colorizer.h"
+
 namespace {
 
 const char kClassName[] = "Afx:CHEditCtrl";
@@ -140,6 +142,31 @@ void CHEditCtrl::setStar(bool starred) {
         return;
     item.pszText = const_cast<char*>(text.c_str());
     SendMessageA(tabOwner_, TCM_SETITEMA, WPARAM(tabIndex_), reinterpret_cast<LPARAM>(&item));
+}
+
+bool CHEditCtrl::LoadSyntax(const std::string& text) {
+    scheme_.load(text);
+    applyScheme();
+    return true;
+}
+
+void CHEditCtrl::ClearSyntax() {
+    scheme_.clear();
+    applyScheme();
+}
+
+void CHEditCtrl::applyScheme() {
+    textColour_ = scheme_.editText == kSystemColour ? CLR_INVALID : COLORREF(scheme_.editText);
+    background_ = scheme_.editBack == kSystemColour ? CLR_INVALID : COLORREF(scheme_.editBack);
+    if (scheme_.selectionText != kSystemColour) selectionText_ = COLORREF(scheme_.selectionText);
+    if (scheme_.selectionBack != kSystemColour) selectionBack_ = COLORREF(scheme_.selectionBack);
+    std::vector<std::string> delimiters;
+    for (const BlockDefinition& b : scheme_.blocks) {
+        delimiters.push_back(b.start);
+        delimiters.push_back(b.end);
+    }
+    core_.setDelimiters(scheme_.wordDelimiters, scheme_.specialDelimiters, std::move(delimiters));
+    if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void CHEditCtrl::SetTabOwner(HWND tabControl, int index) {
@@ -283,6 +310,21 @@ void CHEditCtrl::paintText(HDC dc, const RECT& area) {
     std::size_t first = core_.firstVisibleLine();
     std::size_t last = std::min(text.lineCount() - 1, first + std::size_t(area.bottom / lineHeight_) + 1);
     int origin = core_.textLeft() + 1 - core_.horizontalScroll() * columnWidth_;
+
+    // Scheme colours of every painted byte; the selection goes over them.
+    std::size_t paintFrom = text.lineStart(first);
+    std::size_t paintTo = std::min(text.length(), text.lineEnd(last) + 1);
+    std::vector<ByteColours> colours = SyntaxColorizer(scheme_, text).colour(paintFrom, paintTo);
+    auto coloursAt = [&](std::size_t p, COLORREF& fore, COLORREF& back) {
+        if (selected(p)) {
+            fore = selectionText_;
+            back = selectionBack_;
+            return;
+        }
+        const ByteColours& c = colours[p - paintFrom];
+        fore = c.text == kSystemColour ? normalText : COLORREF(c.text);
+        back = c.back == kSystemColour ? normalBack : COLORREF(c.back);
+    };
     std::string run;
     for (std::size_t line = first; line <= last; ++line) {
         int y = int(line - first) * lineHeight_;
@@ -290,20 +332,23 @@ void CHEditCtrl::paintText(HDC dc, const RECT& area) {
         int x = origin;
         std::size_t p = text.lineStart(line);
         std::size_t end = text.lineEnd(line);
-        bool runSelected = selected(p);
+        COLORREF runFore = normalText, runBack = normalBack;
+        if (p < paintTo) coloursAt(p, runFore, runBack);
         run.clear();
         auto flush = [&] {
-            SetTextColor(dc, runSelected ? selectionText_ : normalText);
-            SetBkColor(dc, runSelected ? selectionBack_ : normalBack);
+            SetTextColor(dc, runFore);
+            SetBkColor(dc, runBack);
             x += drawRun(dc, run, x, y, origin);
             run.clear();
         };
         while (p < end) {
-            bool sel = selected(p);
+            COLORREF fore, back;
+            coloursAt(p, fore, back);
             // A change of colours, or a full run buffer, draws what is pending.
-            if (sel != runSelected || run.size() + 2 > EditorCore::kMaxLine) {
+            if (fore != runFore || back != runBack || run.size() + 2 > EditorCore::kMaxLine) {
                 flush();
-                runSelected = sel;
+                runFore = fore;
+                runBack = back;
             }
             std::size_t n = core_.charLength(p);
             run += text.at(p);
@@ -313,7 +358,7 @@ void CHEditCtrl::paintText(HDC dc, const RECT& area) {
         flush();
         // A selected line end shows as one selected blank.
         if (end < text.length() && selected(end)) {
-            runSelected = true;
+            coloursAt(end, runFore, runBack);
             run = " ";
             flush();
         }

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "editor/editor_core.h"
+#include "editor/syntax_scheme.h"
 #include "fw/wnd.h"
 
 class CHEditCtrl : public fw::Wnd, private TextMeasurer, private EditorHost {
@@ -29,6 +30,11 @@ public:
     // The text exactly as stored (LF line ends).
     std::string text() const { return core_.text(); }
     EditorCore& core() { return core_; }
+
+    // Takes the keywords, blocks, delimiters and colours of a scheme file's
+    // text; ClearSyntax drops keywords and blocks and keeps the rest.
+    bool LoadSyntax(const std::string& text);
+    void ClearSyntax();
 
     // The registered message sent to the parent after every text change.
     static UINT editChangeMessage();
@@ -66,7 +72,10 @@ private:
     void paintText(HDC dc, const RECT& area);
     int drawRun(HDC dc, const std::string& run, int x, int y, int lineOrigin);
 
+    void applyScheme();
+
     EditorCore core_;
+    SyntaxScheme scheme_;
     HFONT font_ = nullptr;  // set by WM_SETFONT; null means DEFAULT_GUI_FONT
     int lineHeight_ = 16;
     int columnWidth_ = 8;

@@ -23,6 +23,7 @@ void TextBuffer::assign(std::string_view text) {
     // so reloading a text of a similar size does not allocate.
     buffer_.assign(text.begin(), text.end());
     gapStart_ = gapEnd_ = buffer_.size();
+    absent_.clear();
 
     starts_.clear();
     starts_.push_back(0);
@@ -41,6 +42,7 @@ void TextBuffer::assign(std::string_view text) {
 void TextBuffer::insert(std::size_t pos, std::string_view bytes) {
     if (bytes.empty()) return;
     pos = std::min(pos, length());
+    forgetSearchesFrom(pos);
     const std::size_t n = bytes.size();
 
     // The line is found before the text changes.  Inserting at the very
@@ -73,6 +75,7 @@ void TextBuffer::erase(std::size_t pos, std::size_t count) {
     if (pos >= len) return;
     count = std::min(count, len - pos);
     if (count == 0) return;
+    forgetSearchesFrom(pos);
 
     // Every line whose start lies in (pos, pos + count] lost the LF before
     // it and merges into the line holding pos.  Most erasures stay within
@@ -263,7 +266,80 @@ std::size_t TextBuffer::find(std::string_view pattern, std::size_t from, std::si
     return hit == npos ? npos : hit + gapStart_;
 }
 
+namespace {
+
+// The last occurrence of `pattern` in `text` starting at or before `last`:
+// the pattern's first byte is looked for with memrchr where the C library
+// has it, and only there is the rest compared.
+std::size_t lastOccurrence(std::string_view text, std::string_view pattern, std::size_t last) {
+    const std::size_t npos = std::string_view::npos;
+    if (pattern.size() > text.size()) return npos;
+    std::size_t limit = std::min(last, text.size() - pattern.size()) + 1;  // candidates [0, limit)
+    const char* base = text.data();
+    char first = pattern[0];
+    while (limit > 0) {
+#ifdef __GLIBC__
+        const void* hit = memrchr(base, first, limit);
+        if (!hit) return npos;
+        std::size_t at = std::size_t(static_cast<const char*>(hit) - base);
+#else
+        std::size_t at = limit - 1;
+        while (base[at] != first) {
+            if (at == 0) return npos;
+            --at;
+        }
+#endif
+        if (std::memcmp(base + at, pattern.data(), pattern.size()) == 0) return at;
+        limit = at;
+    }
+    return npos;
+}
+
+}  // namespace
+
 std::size_t TextBuffer::rfind(std::string_view pattern, std::size_t before) const {
+    const std::size_t npos = std::string_view::npos;
+    if (pattern.empty()) return npos;
+    if (before > length()) before = length();
+    auto known = absent_.find(std::string(pattern));
+    std::size_t hit = npos;
+    if (known != absent_.end() && known->second.lo < before && known->second.hi < before) {
+        // Only what lies above the remembered stretch is new: search it in
+        // a copy, then carry on below the stretch.
+        std::size_t top = known->second.hi;
+        std::string window = substr(top, before - top + pattern.size() - 1);
+        std::size_t inWindow = window.rfind(pattern, before - top - 1);
+        hit = inWindow != std::string::npos ? top + inWindow : rawRfind(pattern, known->second.lo);
+    } else if (known != absent_.end() && known->second.lo < before && before <= known->second.hi) {
+        hit = rawRfind(pattern, known->second.lo);
+    } else {
+        hit = rawRfind(pattern, before);
+    }
+    Absent learned = {hit == npos ? 0 : hit + 1, before};
+    if (known != absent_.end() && known->second.lo <= learned.hi && learned.lo <= known->second.hi) {
+        known->second.lo = std::min(known->second.lo, learned.lo);
+        known->second.hi = std::max(known->second.hi, learned.hi);
+    } else if (learned.lo < learned.hi) {
+        absent_[std::string(pattern)] = learned;
+    }
+    return hit;
+}
+
+// An edit at `pos` may make or break occurrences that start up to a
+// pattern's length before it; what is known above that is dropped.
+void TextBuffer::forgetSearchesFrom(std::size_t pos) {
+    for (auto it = absent_.begin(); it != absent_.end();) {
+        std::size_t reach = it->first.size() - 1;
+        std::size_t cut = pos > reach ? pos - reach : 0;
+        if (it->second.hi > cut) it->second.hi = cut;
+        if (it->second.lo >= it->second.hi)
+            it = absent_.erase(it);
+        else
+            ++it;
+    }
+}
+
+std::size_t TextBuffer::rawRfind(std::string_view pattern, std::size_t before) const {
     const std::size_t npos = std::string_view::npos;
     std::size_t n = length();
     if (pattern.empty() || before == 0) return npos;
@@ -272,7 +348,7 @@ std::size_t TextBuffer::rfind(std::string_view pattern, std::size_t before) cons
     std::string_view tail(buffer_.data() + gapEnd_, buffer_.size() - gapEnd_);
     // Starts at or after the gap.
     if (before > gapStart_) {
-        std::size_t hit = tail.rfind(pattern, before - 1 - gapStart_);
+        std::size_t hit = lastOccurrence(tail, pattern, before - 1 - gapStart_);
         if (hit != npos) return hit + gapStart_;
         // Across the gap.
         std::size_t windowStart = gapStart_ >= pattern.size() - 1 ? gapStart_ - (pattern.size() - 1) : 0;
@@ -283,5 +359,5 @@ std::size_t TextBuffer::rfind(std::string_view pattern, std::size_t before) cons
         before = gapStart_;
     }
     if (before == 0) return npos;
-    return head.rfind(pattern, before - 1);
+    return lastOccurrence(head, pattern, before - 1);
 }

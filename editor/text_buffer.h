@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TextBuffer {
@@ -39,6 +40,11 @@ public:
     std::size_t find(std::string_view pattern, std::size_t from, std::size_t limit = std::string_view::npos) const;
     std::size_t rfind(std::string_view pattern, std::size_t before) const;
 
+    // Backward searches remember the stretch below `before` in which the
+    // pattern does not start, so that a search repeated from a nearby place
+    // (every repaint looks back for an open comment) does not walk the whole
+    // text again.  Edits forget what they may have changed.
+
     // Lines are separated by LF: lineCount() is the number of LF bytes + 1.
     std::size_t lineCount() const;
     std::size_t lineStart(std::size_t line) const;  // line < lineCount()
@@ -60,6 +66,14 @@ private:
     void insertLineStarts(std::size_t afterLine, const std::vector<std::size_t>& starts);
     void removeLineStarts(std::size_t firstLine, std::size_t count);
     void shiftStartsAfter(std::size_t line, std::ptrdiff_t delta);
+
+    void forgetSearchesFrom(std::size_t pos);
+    std::size_t rawRfind(std::string_view pattern, std::size_t before) const;
+    struct Absent {
+        std::size_t lo;  // the pattern starts nowhere in [lo, hi)
+        std::size_t hi;
+    };
+    mutable std::unordered_map<std::string, Absent> absent_;
 
     std::vector<char> buffer_;
     std::size_t gapStart_ = 0;

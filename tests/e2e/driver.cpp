@@ -84,7 +84,8 @@ ProgramFolder::~ProgramFolder() { removeTree(path_); }
 
 Program::Program(const ProgramFolder& folder) : exe_(folder.file("jexmarlo.exe")), folder_(folder.path()) {}
 
-Program::Program(const std::string& exe, const std::string& folder) : exe_(exe), folder_(folder) {}
+Program::Program(const std::string& exe, const std::string& folder, const std::string& arguments)
+    : exe_(exe), folder_(folder), arguments_(arguments) {}
 
 Program::~Program() { terminate(); }
 
@@ -100,6 +101,7 @@ bool Program::start() {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + exe_ + "\"";
+    if (!arguments_.empty()) commandLine += " " + arguments_;
     return CreateProcessA(exe_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
                           &startup, &info_) != FALSE;
 }

@@ -33,8 +33,8 @@ private:
 class Program {
 public:
     explicit Program(const ProgramFolder& folder);
-    // Another program of ours, started in `folder`.
-    Program(const std::string& exe, const std::string& folder);
+    // Another program of ours, started in `folder` with `arguments`.
+    Program(const std::string& exe, const std::string& folder, const std::string& arguments = "");
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -56,6 +56,7 @@ public:
 private:
     std::string exe_;
     std::string folder_;
+    std::string arguments_;
     PROCESS_INFORMATION info_ = {};
 };
 

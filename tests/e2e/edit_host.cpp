@@ -1,10 +1,14 @@
 // A test host for CHEditCtrl (built with the tests, not shipped): one
 // window with a tab control whose only tab holds an editor, as the code view
 // will.  The window's caption is "CHEditCtrl", the tab's label "snippet.c".
+// A scheme file named on the command line is loaded into the editor.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 #include "editor/hedit_ctrl.h"
+#include "editor/syntax_scheme.h"
 #include "fw/app.h"
 #include "fw/wnd.h"
 
@@ -12,6 +16,7 @@ namespace {
 
 class HostWindow : public fw::Wnd {
 public:
+    explicit HostWindow(std::string schemePath) : schemePath_(std::move(schemePath)) {}
     bool open() {
         registerClass("JexEditHost", 0, LoadIcon(nullptr, IDI_APPLICATION), nullptr,
                       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
@@ -33,6 +38,7 @@ protected:
             RECT none = {0, 0, 0, 0};
             editor_.Create(WS_CHILD | WS_VISIBLE, none, tabs_, 1);
             editor_.SetTabOwner(tabs_, 0);
+            if (!schemePath_.empty()) editor_.LoadSyntax(readSchemeFile(schemePath_));
             font_ = CreateFontA(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, FIXED_PITCH, "SimSun");
             SendMessageA(editor_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
             return 0;
@@ -60,12 +66,16 @@ protected:
     }
 
 private:
+    std::string schemePath_;
     HWND tabs_ = nullptr;
     CHEditCtrl editor_;
     HFONT font_ = nullptr;
 };
 
 class HostApp : public fw::App {
+public:
+    explicit HostApp(std::string schemePath) : window_(std::move(schemePath)) {}
+
 protected:
     bool initInstance() override {
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
@@ -81,7 +91,9 @@ private:
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    HostApp app;
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    std::string scheme = commandLine ? commandLine : "";
+    if (scheme.size() >= 2 && scheme.front() == '"') scheme = scheme.substr(1, scheme.size() - 2);
+    HostApp app(scheme);
     return app.run(instance);
 }

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "tests/e2e/driver.h"
 
 namespace {
@@ -14,10 +16,11 @@ using e2e::Program;
 
 class Editor : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { startHost(""); }
+    void startHost(const std::string& arguments) {
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        host = std::make_unique<Program>(e2e::testProgram("jexedit.exe"), temp);
+        host = std::make_unique<Program>(e2e::testProgram("jexedit.exe"), temp, arguments);
         ASSERT_TRUE(host->start());
         window = host->waitForWindow("CHEditCtrl", "JexEditHost");
         ASSERT_TRUE(window);
@@ -156,6 +159,57 @@ TEST_F(Editor, SelectionByKeysAndMouseWithTabAndShiftTab) {
     EXPECT_FALSE(e2e::screenshot("editor-mouse-selection").empty());
     keys({VK_DELETE});
     EXPECT_EQ(text(), "alpha\nbeta\n\n");
+}
+
+// With the shipped C++ scheme: keywords, comments and strings in their
+// colours, checked on the screen's pixels.
+class HighlightedEditor : public Editor {
+protected:
+    void SetUp() override {
+        std::string scheme = e2e::hostPath(std::getenv("JEX_PROGRAM_DIR") ? std::getenv("JEX_PROGRAM_DIR") : "program");
+        startHost("\"" + scheme + "\\Syntax\\cpp.xml\"");
+    }
+    // Whether some pixel of text line `line` has exactly this colour.
+    bool lineHasColour(int line, COLORREF colour) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(editor, nullptr), &info);
+        int height = info.rcCaret.bottom - info.rcCaret.top;
+        if (height <= 0) height = 18;
+        RECT client;
+        GetClientRect(editor, &client);
+        HDC screen = GetDC(nullptr);
+        bool found = false;
+        for (int y = line * height; y < (line + 1) * height && !found; ++y) {
+            for (int x = 18; x < client.right - 20 && !found; ++x) {
+                POINT p = {x, y};
+                ClientToScreen(editor, &p);
+                found = GetPixel(screen, p.x, p.y) == colour;
+            }
+        }
+        ReleaseDC(nullptr, screen);
+        return found;
+    }
+};
+
+TEST_F(HighlightedEditor, KeywordsCommentsStringsAndSelectionInTheSchemeColours) {
+    setText("#include <stdio.h>\n"
+            "/* a comment\n"
+            "   on two lines */\n"
+            "int main(void)\n"
+            "{\n"
+            "    // greet\n"
+            "    printf(\"hello, \\\"world\\\"\\n\");\n"
+            "    return 0;\n"
+            "}\n");
+    clickAt(17 + 40, 3 * 18 + 9);
+    chord(VK_SHIFT, VK_DOWN);
+    e2e::pause(500);
+    EXPECT_FALSE(e2e::screenshot("editor-highlighted").empty());
+    EXPECT_TRUE(lineHasColour(3, RGB(0x00, 0x00, 0xC0)) || lineHasColour(7, RGB(0x00, 0x00, 0xC0)))
+        << "no keyword colour";
+    EXPECT_TRUE(lineHasColour(1, RGB(0x00, 0x80, 0x00))) << "no comment colour";
+    EXPECT_TRUE(lineHasColour(2, RGB(0x00, 0x80, 0x00))) << "the comment's second line";
 }
 
 }  // namespace

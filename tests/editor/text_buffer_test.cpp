@@ -126,3 +126,50 @@ TEST(TextBufferEdits, GbkAndCrBytesAreOrdinaryBytes) {
 }
 
 }  // namespace
+
+// Searches must see occurrences on either side of the gap and across it,
+// and respect their bounds, exactly as a search of the plain string does.
+TEST(TextBufferSearch, FindAndRfindAgreeWithAPlainStringWhereverTheGapIs) {
+    std::mt19937 rng(11);
+    const char alphabet[] = "ab/*\n";
+    for (int round = 0; round < 300; ++round) {
+        std::string model;
+        for (int i = 0; i < 60; ++i) model += alphabet[rng() % 5];
+        TextBuffer b;
+        b.assign(model);
+        // Move the gap somewhere by an edit that is undone at once.
+        std::size_t at = rng() % (model.size() + 1);
+        b.insert(at, "#");
+        b.erase(at, 1);
+        std::string pattern;
+        for (std::size_t n = 1 + rng() % 3; n; --n) pattern += alphabet[rng() % 5];
+        std::size_t from = rng() % (model.size() + 1);
+        std::size_t limit = from + rng() % (model.size() + 1 - from + 1);
+        std::size_t expected = model.find(pattern, from);
+        if (expected != std::string::npos && expected + pattern.size() > limit) expected = std::string::npos;
+        EXPECT_EQ(b.find(pattern, from, limit), expected) << model << " / " << pattern << " from " << from;
+        std::size_t before = rng() % (model.size() + 1);
+        std::size_t last = before == 0 ? std::string::npos : model.rfind(pattern, before - 1);
+        EXPECT_EQ(b.rfind(pattern, before), last) << model << " / " << pattern << " before " << before;
+    }
+}
+
+// What a backward search remembers must not outlive an edit that creates
+// an occurrence in the stretch it found empty.
+TEST(TextBufferSearch, RememberedEmptyStretchesAreForgottenByEdits) {
+    TextBuffer b;
+    b.assign(std::string(1000, 'x'));
+    EXPECT_EQ(b.rfind("/*", 1000), std::string::npos);  // learned: none below 1000
+    b.insert(500, "/");
+    b.insert(501, "*");
+    EXPECT_EQ(b.rfind("/*", 1002), 500u);
+    b.insert(0, "/*");
+    EXPECT_EQ(b.rfind("/*", 500), 0u);
+    b.erase(502, 2);
+    EXPECT_EQ(b.rfind("/*", 1002), 0u);
+    // An occurrence made across the edit point: "/" before it, "*" inserted.
+    b.assign("ab/cd");
+    EXPECT_EQ(b.rfind("/*", 5), std::string::npos);
+    b.insert(3, "*");
+    EXPECT_EQ(b.rfind("/*", 6), 2u);
+}
