@@ -130,8 +130,9 @@ TEST_F(Tree, NewNodesGetGeneratedLabelsAndRowsWhenTheEditEnds) {
     finishEdit("  it's.cpp  ");
     expand(top);
     EXPECT_EQ(labels(top), std::vector<std::string>{"it's.cpp"});
+    // The extension picks the shipped C++ scheme (id 2).
     EXPECT_EQ(query("SELECT pId, turn, type, SynId, title FROM tree_tbl WHERE type = 1;"),
-              Rows{"1|1|1|-1|it's.cpp"});
+              Rows{"1|1|1|2|it's.cpp"});
     EXPECT_EQ(query("SELECT COUNT(*) FROM content_tbl;"), Rows{"1"});
 }
 
