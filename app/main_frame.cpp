@@ -79,6 +79,8 @@ bool CMainFrame::createClient() {
     itemView_->setFrame(this);
     codeView_->setFrame(this);
     listTabView_->setFrame(this);
+    codeView_->setPane(listTabView_.get());
+    listTabView_->enable(false);
     setActiveView(itemView_.get());
     return true;
 }
@@ -134,6 +136,7 @@ LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             closeWhenDone_ = true;
             return 0;
         }
+        if (!confirmClose()) return 0;
         break;
     case WM_NCDESTROY:
         PostQuitMessage(0);
@@ -142,6 +145,16 @@ LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return defaultProc(msg, wParam, lParam);
+}
+
+// Unsaved texts are not lost without a word: Yes saves them all (and stays
+// open when a save fails), No closes without saving, Cancel keeps working.
+bool CMainFrame::confirmClose() {
+    if (!codeView_->anyModified()) return true;
+    int answer = fw::messageBox("有文本尚未保存，是否保存后退出？", MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDCANCEL) return false;
+    if (answer == IDYES) return codeView_->saveAll();
+    return true;
 }
 
 void CMainFrame::compact() {

@@ -36,6 +36,7 @@ protected:
 private:
     bool onCreate();
     bool createClient();
+    bool confirmClose();
     void compact();
     void onCompactionDone();
     void focusPane(bool backwards);

@@ -67,6 +67,9 @@ inline const char kNodeTimes[] = "SELECT CreateTime, ModifyTime FROM tree_tbl WH
 inline const char kLoadContent[] = "SELECT content FROM content_tbl WHERE ItemId = %d;";
 // content, memo, ItemId
 inline const char kSaveContent[] = "UPDATE content_tbl SET content = '%s', memo = '%s' WHERE ItemId = %d;";
+// content, ItemId: a text whose memo is not the one shown (still fires the
+// trigger that stamps ModifyTime)
+inline const char kSaveContentOnly[] = "UPDATE content_tbl SET content = '%s' WHERE ItemId = %d;";
 // ItemId
 inline const char kLoadMemo[] = "SELECT memo FROM content_tbl WHERE ItemId = %d;";
 // memo, ItemId

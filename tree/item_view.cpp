@@ -211,17 +211,16 @@ void CItemView::open(HTREEITEM item) {
     }
 }
 
-// Closes the texts of a subtree in the code view and frees its nodes.
-void CItemView::closeSubtree(HTREEITEM item) {
+void CItemView::closeSubtree(HTREEITEM item, bool ask) {
     Node* node = nodeOf(item);
     if (!node) return;
-    codeView()->closeText(node->id);
+    codeView()->closeText(node->id, ask);
     bool listed = node->listed;
     setNode(item, nullptr);
     delete node;
     if (!listed) return;
     for (HTREEITEM child = TreeView_GetChild(tree_, item); child; child = TreeView_GetNextSibling(tree_, child))
-        closeSubtree(child);
+        closeSubtree(child, ask);
 }
 
 void CItemView::locateAndOpen(int nodeId) {
@@ -395,7 +394,7 @@ void CItemView::deleteSelected() {
     if (fw::messageBox(question.c_str(), MB_YESNO, "确认删除") != IDYES) return;
 
     int id = node->id;
-    closeSubtree(item);
+    closeSubtree(item, false);
     try {
         store_->deleteSubtree(id, [this](const store::CppSQLite3Exception& e) { showError(e); });
     } catch (const store::CppSQLite3Exception& e) {
@@ -460,7 +459,7 @@ void CItemView::move(HTREEITEM dragged, HTREEITEM target, bool onLabel) {
         // listed again from the database when it is next expanded.
         bool hadChildren = TreeView_GetChild(tree_, dragged) != nullptr;
         setNode(dragged, new Node(*node));
-        closeSubtree(dragged);
+        closeSubtree(dragged, true);
         if (hadChildren) {
             insertItem(item, TVI_LAST, kPlaceholder, old.iImage, nullptr);
             node->listed = false;

@@ -66,7 +66,9 @@ private:
     void listChildren(int parentId, HTREEITEM parent);
     void ensureListed(HTREEITEM item);
     void open(HTREEITEM item);
-    void closeSubtree(HTREEITEM item);
+    // Closes the open texts of a subtree and frees its nodes; `ask` lets an
+    // unsaved text ask first (not when its rows are gone).
+    void closeSubtree(HTREEITEM item, bool ask);
 
     // Commands.
     void newNode(int type);
