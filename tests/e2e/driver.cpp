@@ -346,6 +346,39 @@ void pressKey(WORD vk) {
     SendInput(2, input, sizeof(INPUT));
 }
 
+void chord(WORD modifier, WORD vk) {
+    INPUT input[4] = {};
+    for (auto& i : input) i.type = INPUT_KEYBOARD;
+    input[0].ki.wVk = modifier;
+    input[1].ki.wVk = vk;
+    input[2].ki.wVk = vk;
+    input[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    input[3].ki.wVk = modifier;
+    input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, input, sizeof(INPUT));
+    Sleep(300);
+}
+
+// Characters that need Shift are sent as typed characters (a keyboard
+// event carrying the character): under Wine's virtual desktop some Shift
+// combinations (Shift+9) reach the program without their character.
+void typeAscii(const char* text) {
+    for (const char* p = text; *p; ++p) {
+        SHORT scan = VkKeyScanA(*p);
+        if (HIBYTE(scan) & 1) {
+            INPUT input[2] = {};
+            input[0].type = input[1].type = INPUT_KEYBOARD;
+            input[0].ki.wScan = input[1].ki.wScan = static_cast<unsigned char>(*p);
+            input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+            input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+            SendInput(2, input, sizeof(INPUT));
+        } else {
+            pressKey(LOBYTE(scan));
+        }
+    }
+    Sleep(300);
+}
+
 RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item) {
     RemoteBuffer buffer(pid, sizeof(RECT));
     buffer.write(&item, sizeof item);  // the message takes the item in the rectangle

@@ -122,6 +122,10 @@ void moveMouse(int x, int y);
 void click(int x, int y, bool right = false, int times = 1);
 // Presses and releases a key as the keyboard would.
 void pressKey(WORD vk);
+// A key pressed while a modifier (VK_CONTROL, VK_SHIFT) is held.
+void chord(WORD modifier, WORD vk);
+// Types ASCII text key by key (Shift where the character needs it).
+void typeAscii(const char* text);
 // The screen rectangle of a tree item's label.
 RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item);
 

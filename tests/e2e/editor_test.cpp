@@ -54,28 +54,8 @@ protected:
         for (WORD vk : vks) e2e::pressKey(vk);
         e2e::pause(300);
     }
-    void chord(WORD modifier, WORD vk) {
-        INPUT input[4] = {};
-        for (auto& i : input) i.type = INPUT_KEYBOARD;
-        input[0].ki.wVk = modifier;
-        input[1].ki.wVk = vk;
-        input[2].ki.wVk = vk;
-        input[2].ki.dwFlags = KEYEVENTF_KEYUP;
-        input[3].ki.wVk = modifier;
-        input[3].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(4, input, sizeof(INPUT));
-        e2e::pause(300);
-    }
-    void typeText(const char* ascii) {
-        for (const char* p = ascii; *p; ++p) {
-            SHORT scan = VkKeyScanA(*p);
-            if (HIBYTE(scan) & 1)
-                chord(VK_SHIFT, LOBYTE(scan));
-            else
-                e2e::pressKey(LOBYTE(scan));
-        }
-        e2e::pause(300);
-    }
+    void chord(WORD modifier, WORD vk) { e2e::chord(modifier, vk); }
+    void typeText(const char* ascii) { e2e::typeAscii(ascii); }
 
     std::unique_ptr<Program> host;
     HWND window = nullptr;

@@ -10,6 +10,7 @@
 #include "store/db_connection.h"
 #include "store/schema.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/main_window_fixture.h"
 #include "tests/store/test_db.h"
 
 namespace {
@@ -18,83 +19,7 @@ using e2e::Program;
 using e2e::ProgramFolder;
 using Rows = std::vector<std::string>;
 
-class Tree : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(e2e::firstRun(folder)); }
-    void TearDown() override {
-        if (program && program->running()) {
-            EXPECT_EQ(e2e::closeProgram(*program, frame), 0u);
-        }
-    }
-
-    // Rows added before the program starts: (pId, turn, type, SynId, title).
-    int addNode(int parent, int turn, int type, const std::string& title, int synId = -1) {
-        store::DbConnection db;
-        db.openWithKey(e2e::databasePath(folder).c_str(), store::kPassPhrase);
-        db.execute(("INSERT INTO tree_tbl VALUES(NULL, " + std::to_string(parent) + ", " + std::to_string(turn) + ", " +
-                    std::to_string(type) + ", " + std::to_string(synId) + ", '" + title +
-                    "', datetime('now', 'localtime'), NULL);")
-                       .c_str());
-        return int(db.lastInsertId());
-    }
-    Rows query(const std::string& sql) {
-        store::DbConnection db;
-        db.openWithKey(e2e::databasePath(folder).c_str(), store::kPassPhrase);
-        return testdb::rows(db, sql.c_str());
-    }
-
-    void start() {
-        program = std::make_unique<Program>(folder);
-        ASSERT_TRUE(program->start());
-        frame = program->waitForWindow(e2e::kTitle, e2e::kFrameClass);
-        ASSERT_TRUE(frame);
-        tree = e2e::findDescendant(frame, WC_TREEVIEWA, 1002);
-        strip = GetParent(e2e::findDescendant(frame, "Button", 1009));
-        codeTabs = e2e::findDescendant(frame, WC_TABCONTROLA, 1001);
-        ASSERT_TRUE(tree && strip && codeTabs);
-        top = e2e::treeFind(pid(), tree, TVI_ROOT, "默认");
-        ASSERT_TRUE(top);
-    }
-    DWORD pid() const { return program->pid(); }
-    std::vector<std::string> labels(HTREEITEM parent) { return e2e::treeLabels(pid(), tree, parent); }
-    HTREEITEM find(HTREEITEM parent, const std::string& label) { return e2e::treeFind(pid(), tree, parent, label); }
-    void select(HTREEITEM item) {
-        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    }
-    void expand(HTREEITEM item) {
-        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-        e2e::pause(200);
-    }
-    void key(WPARAM vk) {
-        PostMessageA(tree, WM_KEYDOWN, vk, 0);
-        e2e::pause(400);
-    }
-    void stripButton(int id) {
-        PostMessageA(strip, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(strip, id)));
-        e2e::pause(400);
-    }
-    // The label editor of the tree, while one is open.
-    HWND labelEditor() { return e2e::findDescendant(tree, "Edit"); }
-    // Types `text` into the open label editor and ends the edit (or
-    // cancels it, as Esc does).
-    void finishEdit(const char* text, bool cancel = false) {
-        HWND edit = labelEditor();
-        ASSERT_TRUE(edit) << "no label editor";
-        if (text) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-        SendMessageA(tree, TVM_ENDEDITLABELNOW, cancel, 0);
-        e2e::pause(300);
-    }
-    HWND messageBox() { return program->waitForWindow(nullptr, e2e::kDialogClass, 10000); }
-    std::vector<std::string> codeTabLabels() { return e2e::tabLabels(pid(), codeTabs); }
-
-    ProgramFolder folder;
-    std::unique_ptr<Program> program;
-    HWND frame = nullptr;
-    HWND tree = nullptr;
-    HWND strip = nullptr;
-    HWND codeTabs = nullptr;
-    HTREEITEM top = nullptr;
-};
+using Tree = e2e::MainWindowTest;
 
 TEST_F(Tree, ListsTheTopLevelAndFoldersLazily) {
     int folderId = addNode(1, 1, 0, "lib");
@@ -272,7 +197,7 @@ TEST_F(Tree, DoubleClickOpensAndTheContextMenuCreatesInTheFolderClicked) {
     EXPECT_EQ(query("SELECT pId, turn, type FROM tree_tbl WHERE title = 'made by menu';"), Rows{"1|2|0"});
 }
 
-class TreeMove : public Tree {
+class TreeMove : public e2e::MainWindowTest {
 protected:
     // Reports a finished drag to the frame as the tree's skin does.
     void drop(HTREEITEM dragged, HTREEITEM target, bool onLabel) {

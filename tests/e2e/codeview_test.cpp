@@ -1,0 +1,139 @@
+// The code view as a user meets it: texts opened from the tree in tabs with
+// highlighting, saved with Ctrl+S or by the auto-save, kept across a
+// restart, closed with a question when unsaved.
+#include "tests/e2e/main_window_fixture.h"
+
+namespace {
+
+using e2e::Rows;
+
+class CodeView : public e2e::MainWindowTest {
+protected:
+    std::string contentOf(const char* title) {
+        Rows r = query(std::string("SELECT c.content FROM content_tbl c, tree_tbl t WHERE c.ItemId = t.ItemId AND t.title = '") +
+                       title + "';");
+        return r.empty() ? "<no row>" : r[0];
+    }
+    std::string editorText() { return e2e::windowText(visibleEditor()); }
+};
+
+TEST_F(CodeView, TypedTextIsSavedWithCtrlSAndComesBackAfterARestart) {
+    start();
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"欢迎！"});
+    EXPECT_FALSE(e2e::screenshot("codeview-welcome").empty());
+    newText(top, "main.cpp");
+    expand(top);
+    select(find(top, "main.cpp"));
+    openSelected();
+    ASSERT_TRUE(visibleEditor());
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp"});
+    focusEditor();
+    e2e::typeAscii("int main() { return 'x'; }");
+    e2e::pause(700);  // the keys above are all handled before what comes next
+    // "中文" as an input method delivers it.
+    for (unsigned char b : {0x20, 0xD6, 0xD0, 0xCE, 0xC4}) PostMessageA(visibleEditor(), WM_CHAR, b, 0);
+    e2e::pause(300);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp*"});
+    e2e::chord(VK_CONTROL, 'S');
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp"});
+    const std::string typed = "int main() { return 'x'; } \xD6\xD0\xCE\xC4";
+    EXPECT_EQ(contentOf("main.cpp"), typed);
+    EXPECT_EQ(statusPane(2).rfind("最后修改：20", 0), 0u);
+    EXPECT_FALSE(e2e::screenshot("codeview-saved").empty());
+    ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);  // nothing unsaved: no question
+
+    start();
+    expand(top);
+    select(find(top, "main.cpp"));
+    openSelected();
+    EXPECT_EQ(editorText(), typed);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp"});
+}
+
+TEST_F(CodeView, ClosingAnUnsavedTabAsksAndTheLastOneBringsBackTheWelcome) {
+    addNode(1, 1, 1, "one.c");
+    start();
+    expand(top);
+    select(find(top, "one.c"));
+    openSelected();
+    focusEditor();
+    e2e::typeAscii("x");
+    PostMessageA(codeView(), 0x706, 0, 0);
+    HWND box = messageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(e2e::messageBoxText(box), "此文本尚未保存，确定关闭？");
+    e2e::clickButton(box, IDNO);
+    e2e::pause(300);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"one.c*"});
+
+    PostMessageA(codeView(), 0x706, 0, 0);
+    box = messageBox();
+    ASSERT_TRUE(box);
+    e2e::clickButton(box, IDYES);
+    e2e::pause(300);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"欢迎"});
+    EXPECT_EQ(statusPane(1), "创建时间：");
+    EXPECT_EQ(contentOf("one.c"), "<null>");  // closing never saves
+}
+
+TEST_F(CodeView, ClosingTheProgramWithUnsavedTextsAsksOnce) {
+    addNode(1, 1, 1, "a.c");
+    start();
+    expand(top);
+    select(find(top, "a.c"));
+    openSelected();
+    focusEditor();
+    e2e::typeAscii("kept");
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    HWND box = messageBox();
+    ASSERT_TRUE(box);
+    e2e::clickButton(box, IDCANCEL);
+    e2e::pause(300);
+    EXPECT_TRUE(program->running());
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    box = messageBox();
+    ASSERT_TRUE(box);
+    e2e::clickButton(box, IDYES);
+    DWORD code = 99;
+    ASSERT_TRUE(program->waitForExit(30000, &code));
+    EXPECT_EQ(contentOf("a.c"), "kept");
+}
+
+TEST_F(CodeView, AutoSaveWritesEveryModifiedTextButTheMemoOnlyOfTheCurrent) {
+    WritePrivateProfileStringA("BASIC", "AutoSaveTime", "1", folder.file("config.ini").c_str());
+    addNode(1, 1, 1, "first.c");
+    addNode(1, 2, 1, "second.c");
+    addNode(1, 3, 0, "folder");
+    start();
+    expand(top);
+    for (const char* title : {"first.c", "second.c"}) {
+        select(find(top, title));
+        openSelected();
+        focusEditor();
+        e2e::typeAscii(title[0] == 'f' ? "one" : "two");
+    }
+    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"first.c*", "second.c*"}));
+    EXPECT_FALSE(e2e::screenshot("codeview-two-tabs").empty());
+    PostMessageA(codeView(), WM_TIMER, 1, 0);  // the auto-save tick
+    e2e::pause(500);
+    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"first.c", "second.c"}));
+    EXPECT_EQ(contentOf("first.c"), "one");
+    EXPECT_EQ(contentOf("second.c"), "two");
+}
+
+TEST_F(CodeView, RenamingAnOpenTextToAnotherExtensionSwitchesItsScheme) {
+    addNode(1, 1, 1, "script.txt", 23);
+    start();
+    expand(top);
+    HTREEITEM item = find(top, "script.txt");
+    select(item);
+    openSelected();
+    SetWindowTextA(visibleEditor(), "int x; // note");
+    key(VK_F2);
+    finishEdit("script.cpp");
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"script.cpp"});
+    EXPECT_EQ(query("SELECT SynId FROM tree_tbl WHERE title = 'script.cpp';"), Rows{"2"});
+    EXPECT_FALSE(e2e::screenshot("codeview-renamed-cpp").empty());
+}
+
+}  // namespace
