@@ -881,29 +881,20 @@ void EditorCore::applyRecord(const UndoRecord& r, bool undo) {
     }
 }
 
-bool EditorCore::undo() {
-    std::vector<const UndoRecord*> records = history_.undo();
-    if (records.empty()) {
-        host_.refused(kRefuseUndo);
-        return false;
-    }
-    anchor_ = end_ = kNone;
-    for (const UndoRecord* r : records) applyRecord(*r, true);
-    modified_ = true;
-    placeCaret(caret_);
-    afterChange(true, caretLine_);
-    desiredColumn_ = caretColumn_;
-    return true;
-}
+bool EditorCore::undo() { return walkHistory(true); }
 
-bool EditorCore::redo() {
-    std::vector<const UndoRecord*> records = history_.redo();
+bool EditorCore::redo() { return walkHistory(false); }
+
+// One step back (undo) or forward through the history, grouped records
+// together.
+bool EditorCore::walkHistory(bool back) {
+    std::vector<const UndoRecord*> records = back ? history_.undo() : history_.redo();
     if (records.empty()) {
-        host_.refused(kRefuseRedo);
+        host_.refused(back ? kRefuseUndo : kRefuseRedo);
         return false;
     }
     anchor_ = end_ = kNone;
-    for (const UndoRecord* r : records) applyRecord(*r, false);
+    for (const UndoRecord* r : records) applyRecord(*r, back);
     modified_ = true;
     placeCaret(caret_);
     afterChange(true, caretLine_);

@@ -206,6 +206,7 @@ private:
     void afterChange(bool repaintAll, std::size_t line);
     void insertAt(std::size_t pos, std::string_view text, int action, bool grouped);
     void breakOverlongLine(std::size_t line);
+    bool walkHistory(bool back);
     void applyRecord(const UndoRecord& r, bool undo);
     void applyIndent(const LineIndentRecord& r, bool forward);
     std::string indentString() const;
