@@ -25,6 +25,8 @@ std::vector<BlockRange> SyntaxColorizer::blockRanges(std::size_t from, std::size
     // only when the search position passes it.
     std::vector<std::size_t> next(blocks.size(), npos);
     std::vector<bool> known(blocks.size(), false);
+    std::size_t lineEnd = npos;  // the next line feed at or after the block's start, found once per line
+    bool lineEndKnown = false;
     std::size_t p = from;
     while (p < to) {
         std::size_t bestPos = npos;
@@ -46,7 +48,10 @@ std::vector<BlockRange> SyntaxColorizer::blockRanges(std::size_t from, std::size
         // The end is searched from the byte after the start's first byte,
         // so it may overlap the start.
         std::size_t last = to - 1;
-        std::size_t lineEnd = text_.find("\n", bestPos, to);
+        if (!lineEndKnown || (lineEnd != npos && lineEnd < bestPos)) {
+            lineEnd = text_.find("\n", bestPos, to);
+            lineEndKnown = true;
+        }
         std::size_t end = npos;
         if (!block.end.empty()) {
             for (std::size_t q = bestPos + 1;; ++q) {
@@ -71,6 +76,11 @@ std::vector<BlockRange> SyntaxColorizer::blockRanges(std::size_t from, std::size
 BlockRange SyntaxColorizer::carryIn(std::size_t pos) const {
     for (const BlockDefinition& block : scheme_.blocks) {
         if (!block.multiLine || block.start.empty() || block.end.empty()) continue;
+        // The blocks of the line being looked at, computed once for all the
+        // starts found on it (later starts on a line are further left, and
+        // the ranges before them do not change with the stretch's end).
+        std::size_t rangesLine = npos;
+        std::vector<BlockRange> lineRanges;
         std::size_t before = pos;
         while (before > 0) {
             std::size_t start = text_.rfind(block.start, before);
@@ -79,11 +89,17 @@ BlockRange SyntaxColorizer::carryIn(std::size_t pos) const {
             // comment) opens nothing: go on before that block.
             std::size_t lineStart = text_.rfind("\n", start);
             lineStart = lineStart == npos ? 0 : lineStart + 1;
-            std::size_t stretchEnd = std::min(text_.length(), start + 2);
+            if (lineStart != rangesLine) {
+                lineRanges = blockRanges(lineStart, std::min(text_.length(), start + 2));
+                rangesLine = lineStart;
+            }
+            auto after = std::upper_bound(lineRanges.begin(), lineRanges.end(), start,
+                                          [](std::size_t p, const BlockRange& r) { return p < r.first; });
             const BlockRange* enclosing = nullptr;
-            std::vector<BlockRange> around = blockRanges(lineStart, stretchEnd);
-            for (const BlockRange& r : around)
+            if (after != lineRanges.begin()) {
+                const BlockRange& r = *(after - 1);
                 if (r.block != &block && r.first < start && r.last >= start) enclosing = &r;
+            }
             if (enclosing) {
                 before = enclosing->first;
                 continue;

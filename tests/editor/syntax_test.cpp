@@ -178,4 +178,12 @@ TEST_F(Colours, ACommentOpenerInsideAStringAboveDoesNotCarryIn) {
     std::string text = "x = \"/*\";\nint\n";
     EXPECT_EQ(paint(text, text.find("int")), "kkk.");
 }
+// Many openers inside strings on one long line above the view: each is
+// rejected by the blocks of its line, which are worked out once per line.
+TEST_F(Colours, ManyRejectedOpenersOnOneLongLineAreCheckedInOnePass) {
+    std::string line;
+    while (line.size() < 64 * 1024) line += "\"/*\"";
+    EXPECT_EQ(paint(line + "\nint", line.size() + 1), "kkk");
+}
+
 }  // namespace
