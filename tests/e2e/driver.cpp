@@ -338,6 +338,23 @@ void click(int x, int y, bool right, int times) {
     }
 }
 
+HWND focusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool clickToFocus(int x, int y, HWND target) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SetForegroundWindow(GetAncestor(target, GA_ROOT));
+        click(x, y);
+        Sleep(300);
+        if (focusOf(target) == target) return true;
+    }
+    return false;
+}
+
 void pressKey(WORD vk) {
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_KEYBOARD;

@@ -120,6 +120,12 @@ void moveMouse(int x, int y);
 // Clicks with the real mouse at a screen point: left or right button, once
 // or twice.
 void click(int x, int y, bool right = false, int times = 1);
+// The window that has the keyboard focus in `window`'s thread.
+HWND focusOf(HWND window);
+// Clicks at a screen point until `target` has the focus (a few tries: the
+// first click of a window that was not active may only activate it).
+bool clickToFocus(int x, int y, HWND target);
+
 // Presses and releases a key as the keyboard would.
 void pressKey(WORD vk);
 // A key pressed while a modifier (VK_CONTROL, VK_SHIFT) is held.

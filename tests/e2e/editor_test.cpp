@@ -44,11 +44,9 @@ protected:
 
     // A click into the text area: the editor takes the focus.
     void clickAt(int x, int y) {
-        SetForegroundWindow(window);
         POINT p = {x, y};
         ClientToScreen(editor, &p);
-        e2e::click(p.x, p.y);
-        e2e::pause(200);
+        ASSERT_TRUE(e2e::clickToFocus(p.x, p.y, editor)) << "the editor did not take the focus";
     }
     void keys(std::initializer_list<WORD> vks) {
         for (WORD vk : vks) e2e::pressKey(vk);

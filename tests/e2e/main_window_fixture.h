@@ -104,13 +104,11 @@ protected:
     void openSelected() { key(VK_RETURN); }
     // Clicks into the current editor so that it has the keyboard.
     void focusEditor() {
-        SetForegroundWindow(frame);
         HWND editor = visibleEditor();
         ASSERT_TRUE(editor);
         RECT r;
         GetWindowRect(editor, &r);
-        click(r.left + 60, r.top + 10);
-        pause(200);
+        ASSERT_TRUE(clickToFocus(r.left + 60, r.top + 10, editor)) << "the editor did not take the focus";
     }
     std::string statusPane(int pane) { return statusText(pid(), findDescendant(frame, STATUSCLASSNAMEA), pane); }
 
