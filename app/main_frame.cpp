@@ -138,6 +138,9 @@ LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         if (!confirmClose()) return 0;
         break;
+    case WM_QUERYENDSESSION:
+        // Logging off asks about unsaved texts as closing does.
+        return compaction_.running() ? FALSE : confirmClose() ? TRUE : FALSE;
     case WM_NCDESTROY:
         PostQuitMessage(0);
         break;
