@@ -380,6 +380,14 @@ bool EditorCore::moveRight(bool extend) {
     return true;
 }
 
+// Where a vertical move lands on `line` from screen column `x`: the point
+// below or above the caret, or the desired column when that lies further
+// right (the line end when the line is shorter).
+std::size_t EditorCore::verticalTarget(std::size_t line, int x) {
+    std::size_t pos = positionAtX(line, x);
+    return columnOf(pos) < desiredColumn_ ? positionAtColumn(line, desiredColumn_) : pos;
+}
+
 bool EditorCore::moveUp(bool extend) {
     if (!extend && hasSelection()) {
         std::size_t start = selectionStart();
@@ -393,8 +401,7 @@ bool EditorCore::moveUp(bool extend) {
     }
     if (caretLine_ == firstLine_ && scrollLines(-1)) host_.invalidateAll();
     std::size_t line = caretLine_ - 1;
-    std::size_t pos = positionAtX(line, caretX_);
-    if (columnOf(pos) < desiredColumn_) pos = positionAtColumn(line, desiredColumn_);
+    std::size_t pos = verticalTarget(line, caretX_);
     moveTo(pos, extend);
     return true;
 }
@@ -413,8 +420,7 @@ bool EditorCore::moveDown(bool extend) {
     if (pageLines() >= 2 && long(caretLine_) >= long(firstLine_) + pageLines() - 2 && scrollLines(1))
         host_.invalidateAll();
     std::size_t line = caretLine_ + 1;
-    std::size_t pos = positionAtX(line, caretX_);
-    if (columnOf(pos) < desiredColumn_) pos = positionAtColumn(line, desiredColumn_);
+    std::size_t pos = verticalTarget(line, caretX_);
     moveTo(pos, extend);
     return true;
 }
@@ -475,8 +481,7 @@ bool EditorCore::pageUp(bool extend) {
     } else {
         line = firstLine_;
     }
-    std::size_t pos = positionAtX(line, x);
-    if (columnOf(pos) < desiredColumn_) pos = positionAtColumn(line, desiredColumn_);
+    std::size_t pos = verticalTarget(line, x);
     moveTo(pos, extend);
     return true;
 }
@@ -495,8 +500,7 @@ bool EditorCore::pageDown(bool extend) {
     }
     host_.invalidateAll();
     std::size_t line = std::min(text_.lineCount() - 1, std::size_t(long(firstLine_) + row));
-    std::size_t pos = positionAtX(line, x);
-    if (columnOf(pos) < desiredColumn_) pos = positionAtColumn(line, desiredColumn_);
+    std::size_t pos = verticalTarget(line, x);
     moveTo(pos, extend);
     return true;
 }

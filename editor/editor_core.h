@@ -216,6 +216,7 @@ private:
     void followCaret();
     std::size_t positionAtX(std::size_t line, int x);
     std::size_t positionAtColumn(std::size_t line, int column) const;
+    std::size_t verticalTarget(std::size_t line, int x);
     bool scrollLines(long delta);
     void setFirstLine(std::size_t line);
     bool nearBlockDelimiter(std::size_t pos) const;
