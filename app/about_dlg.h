@@ -1,9 +1,8 @@
-// The about box: product, version and the maker's addresses, which open
-// with the shell when clicked.
+// The about box: the about page (product, version and the maker's
+// addresses) above an OK button.
 #pragma once
 
-#include <string>
-
+#include "app/html_page.h"
 #include "fw/dialog.h"
 
 class CAboutDlg : public fw::Dialog {
@@ -12,12 +11,7 @@ public:
 
 protected:
     bool onInitDialog() override;
-    void onCommand(int id, int code, HWND control) override;
-    bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
-    static bool isLink(int id);
-    std::string target(int id) const;
-    HFONT headingFont_ = nullptr;
-    HFONT linkFont_ = nullptr;
+    CHtmlPage page_;
 };

@@ -62,6 +62,7 @@ bool CCodeView::onCreate() {
     if (!createTabs(kTabControlId, 0, {"欢迎！"})) return false;
     welcome_ = std::make_unique<CWelcomePage>();
     if (!welcome_->createPage(tabControl())) return false;
+    ShowWindow(welcome_->hwnd(), SW_SHOW);
     rearmAutoSave();
     return true;
 }

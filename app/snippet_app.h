@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/config.h"
+#include "app/external.h"
 #include "app/main_frame.h"
 #include "app/settings.h"
 #include "editor/scheme_list.h"
@@ -22,6 +23,8 @@ public:
     Settings& settings() { return settings_; }
     SchemeList& schemes() { return schemes_; }
     store::DbConnection& db() { return db_; }
+    // What the program's HTML pages reach as window.external.
+    CExternal& external() { return external_; }
 
     CMainFrame* mainFrame() const { return mainFrame_.get(); }
 
@@ -45,6 +48,7 @@ private:
     store::DbConnection db_;
     HANDLE instanceMutex_ = nullptr;  // held for the life of the first instance
     bool oleReady_ = false;
+    CExternal external_;  // outlives every page (the frame goes first)
     std::unique_ptr<CMainFrame> mainFrame_;
 };
 

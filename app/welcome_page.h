@@ -1,25 +1,19 @@
-// The welcome page shown while no text is open: the product, its version,
-// the maker's addresses (opened with the shell when clicked), the logo and
-// the list of features, drawn natively.
+// The welcome page the code view shows while no text is open: a child
+// dialog without caption whose page control (1037) covers it.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "app/html_page.h"
+#include "fw/dialog.h"
 
-#include "fw/wnd.h"
-
-class CWelcomePage : public fw::Wnd {
+class CWelcomePage : public fw::Dialog {
 public:
+    CWelcomePage();
     bool createPage(HWND parent);
 
 protected:
-    LRESULT windowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool onInitDialog() override;
+    bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
-    struct Link {
-        RECT area;
-        std::string target;
-    };
-    void paint(HDC dc);
-    std::vector<Link> links_;
+    CHtmlPage page_;
 };

@@ -4,11 +4,11 @@
 // Frame resources: icon, toolbar bitmap, accelerators, caption string.
 #define IDR_MAINFRAME 128
 
+// The welcome and about pages, and the pictures they show.
 #define IDD_ABOUTBOX 100
-#define IDC_ABOUT_HEADING 1100
-#define IDC_ABOUT_SITE 1101
-#define IDC_ABOUT_FORUM 1102
-#define IDC_ABOUT_MAIL 1103
+#define IDC_ABOUT_PAGE 1038
+#define IDD_WELCOME 131
+#define IDC_WELCOME_BROWSER 1037
 
 #define IDD_BUSY 141
 #define IDC_BUSY_TEXT 1000
