@@ -46,10 +46,27 @@ int drawText(HDC dc, int x, int y, const std::string& text) {
     return x + textSize(dc, text).cx;
 }
 
-// Splits `text` into lines no wider than `width` pixels, as a browser wraps
-// it: between any two Chinese characters, or at a blank between words;
-// a word longer than a line is cut where it must be.
-std::vector<std::string> wrapLines(HDC dc, const std::string& text, int width) {
+Microsoft::WRL::ComPtr<IPicture> loadPicture(const std::string& bytes) {
+    Microsoft::WRL::ComPtr<IPicture> picture;
+    if (bytes.empty()) return picture;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!memory) return picture;
+    if (void* p = GlobalLock(memory)) {
+        CopyMemory(p, bytes.data(), bytes.size());
+        GlobalUnlock(memory);
+    }
+    Microsoft::WRL::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+        GlobalFree(memory);
+        return picture;
+    }
+    OleLoadPicture(stream.Get(), LONG(bytes.size()), FALSE, IID_PPV_ARGS(&picture));
+    return picture;
+}
+
+}  // namespace
+
+std::vector<std::string> wrapText(HDC dc, const std::string& text, int width) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -84,26 +101,6 @@ std::vector<std::string> wrapLines(HDC dc, const std::string& text, int width) {
     }
     return lines;
 }
-
-Microsoft::WRL::ComPtr<IPicture> loadPicture(const std::string& bytes) {
-    Microsoft::WRL::ComPtr<IPicture> picture;
-    if (bytes.empty()) return picture;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (!memory) return picture;
-    if (void* p = GlobalLock(memory)) {
-        CopyMemory(p, bytes.data(), bytes.size());
-        GlobalUnlock(memory);
-    }
-    Microsoft::WRL::ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
-        GlobalFree(memory);
-        return picture;
-    }
-    OleLoadPicture(stream.Get(), LONG(bytes.size()), FALSE, IID_PPV_ARGS(&picture));
-    return picture;
-}
-
-}  // namespace
 
 bool CNativePage::create(HWND parent, int id, const RECT& area, PageContent content, const std::string& logo) {
     content_ = std::move(content);
@@ -175,7 +172,7 @@ void CNativePage::paint(HDC dc) {
         std::vector<std::vector<std::string>> items;
         int lineCount = 0;
         for (const std::string& feature : content_.features) {
-            items.push_back(wrapLines(dc, feature, right - 1 - kListPadding - textX));
+            items.push_back(wrapText(dc, feature, right - 1 - kListPadding - textX));
             lineCount += int(items.back().size());
         }
         RECT band = {x, y, right, y + 2 * kListPadding + kItemHeight * lineCount + 2};

@@ -41,3 +41,9 @@ private:
     std::vector<Link> links_;
     int hover_ = -1;
 };
+
+// Splits `text` into lines no wider than `width` pixels in the font selected
+// into `dc`, as a browser wraps it: between any two Chinese characters or at
+// a blank between words (the blank is dropped); a word longer than a line is
+// cut where it must be, never inside a two-byte character.
+std::vector<std::string> wrapText(HDC dc, const std::string& text, int width);

@@ -123,6 +123,8 @@ public:
                     continue;
                 }
                 bool selfClosing = attributes(*node);
+                // A list item or paragraph left open ends where the next one starts.
+                if ((node->tag == "li" || node->tag == "p") && open.back()->tag == node->tag) open.pop_back();
                 Node* raw = node.get();
                 open.back()->children.push_back(std::move(node));
                 if (raw->tag == "script" || raw->tag == "style") {

@@ -15,11 +15,21 @@ protected:
         return r.empty() ? "<no row>" : r[0];
     }
     std::string editorText() { return e2e::windowText(visibleEditor()); }
+    // The welcome page: a dialog in the tab control holding the page (1037).
+    HWND welcomePage() { return e2e::findDescendant(codeTabs, "Afx:jexmarlo:Page", 1037); }
 };
 
 TEST_F(CodeView, TypedTextIsSavedWithCtrlSAndComesBackAfterARestart) {
     start();
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"欢迎！"});
+    HWND page = welcomePage();
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(IsWindowVisible(page));
+    EXPECT_EQ(e2e::className(GetParent(page)), e2e::kDialogClass);
+    SIZE pageSize = e2e::clientSize(page), dialogSize = e2e::clientSize(GetParent(page));
+    EXPECT_EQ(pageSize.cx, dialogSize.cx);
+    EXPECT_EQ(pageSize.cy, dialogSize.cy);
+    EXPECT_GT(pageSize.cx, 300);
     EXPECT_FALSE(e2e::screenshot("codeview-welcome").empty());
     newText(top, "main.cpp");
     expand(top);
@@ -27,6 +37,7 @@ TEST_F(CodeView, TypedTextIsSavedWithCtrlSAndComesBackAfterARestart) {
     openSelected();
     ASSERT_TRUE(visibleEditor());
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp"});
+    EXPECT_FALSE(IsWindowVisible(welcomePage()));
     focusEditor();
     e2e::typeAscii("int main() { return 'x'; }");
     e2e::pause(700);  // the keys above are all handled before what comes next
@@ -40,6 +51,13 @@ TEST_F(CodeView, TypedTextIsSavedWithCtrlSAndComesBackAfterARestart) {
     EXPECT_EQ(contentOf("main.cpp"), typed);
     EXPECT_EQ(statusPane(2).rfind("最后修改：20", 0), 0u);
     EXPECT_FALSE(e2e::screenshot("codeview-saved").empty());
+    // A change and its undo: back at the save point, the mark goes again.
+    e2e::typeAscii("x");
+    e2e::pause(300);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp*"});
+    e2e::chord(VK_CONTROL, 'Z');
+    e2e::pause(300);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp"});
     ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);  // nothing unsaved: no question
 
     start();
@@ -48,6 +66,10 @@ TEST_F(CodeView, TypedTextIsSavedWithCtrlSAndComesBackAfterARestart) {
     openSelected();
     EXPECT_EQ(editorText(), typed);
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp"});
+    EXPECT_EQ(query("SELECT SynId FROM tree_tbl WHERE title = 'main.cpp';"), Rows{"2"});  // C++
+    EXPECT_EQ(statusPane(1).rfind("创建于：20", 0), 0u);
+    EXPECT_EQ(statusPane(2).rfind("最后修改：20", 0), 0u);
+    EXPECT_FALSE(e2e::screenshot("codeview-reopened").empty());
 }
 
 TEST_F(CodeView, ClosingAnUnsavedTabAsksAndTheLastOneBringsBackTheWelcome) {
@@ -72,6 +94,7 @@ TEST_F(CodeView, ClosingAnUnsavedTabAsksAndTheLastOneBringsBackTheWelcome) {
     e2e::clickButton(box, IDYES);
     e2e::pause(300);
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"欢迎"});
+    EXPECT_TRUE(IsWindowVisible(welcomePage()));
     EXPECT_EQ(statusPane(1), "创建时间：");
     EXPECT_EQ(contentOf("one.c"), "<null>");  // closing never saves
 }
@@ -99,26 +122,29 @@ TEST_F(CodeView, ClosingTheProgramWithUnsavedTextsAsksOnce) {
     EXPECT_EQ(contentOf("a.c"), "kept");
 }
 
-TEST_F(CodeView, AutoSaveWritesEveryModifiedTextButTheMemoOnlyOfTheCurrent) {
+TEST_F(CodeView, AutoSaveWritesEveryModifiedTextAndOnlyThose) {
     WritePrivateProfileStringA("BASIC", "AutoSaveTime", "1", folder.file("config.ini").c_str());
     addNode(1, 1, 1, "first.c");
     addNode(1, 2, 1, "second.c");
-    addNode(1, 3, 0, "folder");
+    addNode(1, 3, 1, "third.c");
+    addNode(1, 4, 0, "folder");
     start();
     expand(top);
-    for (const char* title : {"first.c", "second.c"}) {
+    for (const char* title : {"first.c", "second.c", "third.c"}) {
         select(find(top, title));
         openSelected();
+        if (title[0] == 't') break;  // the third stays unchanged
         focusEditor();
         e2e::typeAscii(title[0] == 'f' ? "one" : "two");
     }
-    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"first.c*", "second.c*"}));
-    EXPECT_FALSE(e2e::screenshot("codeview-two-tabs").empty());
+    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"first.c*", "second.c*", "third.c"}));
+    EXPECT_FALSE(e2e::screenshot("codeview-three-tabs").empty());
     PostMessageA(codeView(), WM_TIMER, 1, 0);  // the auto-save tick
     e2e::pause(500);
-    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"first.c", "second.c"}));
+    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"first.c", "second.c", "third.c"}));
     EXPECT_EQ(contentOf("first.c"), "one");
     EXPECT_EQ(contentOf("second.c"), "two");
+    EXPECT_EQ(contentOf("third.c"), "<null>");
 }
 
 TEST_F(CodeView, RenamingAnOpenTextToAnotherExtensionSwitchesItsScheme) {
