@@ -15,6 +15,16 @@ protected:
         return r.empty() ? "<no row>" : r[0];
     }
     std::string editorText() { return e2e::windowText(visibleEditor()); }
+    // Closes the program, answering "No" (close without saving) to the
+    // question about unsaved texts.
+    void closeDiscarding() {
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        HWND box = messageBox();
+        ASSERT_TRUE(box) << "no question about the unsaved texts";
+        e2e::clickButton(box, IDNO);
+        DWORD code = 99;
+        ASSERT_TRUE(program->waitForExit(30000, &code));
+    }
     // The welcome page: a dialog in the tab control holding the page (1037).
     HWND welcomePage() { return e2e::findDescendant(codeTabs, "Afx:jexmarlo:Page", 1037); }
 };
@@ -97,6 +107,51 @@ TEST_F(CodeView, ClosingAnUnsavedTabAsksAndTheLastOneBringsBackTheWelcome) {
     EXPECT_TRUE(IsWindowVisible(welcomePage()));
     EXPECT_EQ(statusPane(1), "创建时间：");
     EXPECT_EQ(contentOf("one.c"), "<null>");  // closing never saves
+}
+
+TEST_F(CodeView, ClosingATabBehindTheCurrentOneKeepsOneEditorAndTheMarksOnTheirOwnTabs) {
+    addNode(1, 1, 1, "a.c");
+    addNode(1, 2, 1, "b.c");
+    addNode(1, 3, 1, "c.c");
+    start();
+    expand(top);
+    for (const char* title : {"a.c", "b.c", "c.c"}) {
+        select(find(top, title));
+        openSelected();
+    }
+    PostMessageA(codeView(), 0x706, 7, 0);  // no such tab: nothing happens
+    PostMessageA(codeView(), 0x706, 1, 0);  // b.c, unchanged: closes without a question
+    e2e::pause(500);
+    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"a.c", "c.c"}));
+    int visible = 0;
+    for (HWND child = GetWindow(codeTabs, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        visible += e2e::className(child) == "Afx:CHEditCtrl" && IsWindowVisible(child);
+    EXPECT_EQ(visible, 1);
+    focusEditor();
+    e2e::typeAscii("z");
+    e2e::pause(300);
+    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"a.c", "c.c*"})) << "the mark is on c.c's new tab";
+    closeDiscarding();
+}
+
+TEST_F(CodeView, ASaveThatFindsItsTextGoneFailsAndKeepsTheTextModified) {
+    int id = addNode(1, 1, 1, "gone.c");
+    start();
+    expand(top);
+    select(find(top, "gone.c"));
+    openSelected();
+    focusEditor();
+    e2e::typeAscii("work");
+    e2e::pause(300);
+    query("DELETE FROM content_tbl WHERE ItemId = " + std::to_string(id) + ";");
+    e2e::chord(VK_CONTROL, 'S');
+    HWND box = messageBox();
+    ASSERT_TRUE(box) << "the failure is reported";
+    EXPECT_NE(e2e::messageBoxText(box).find("no longer exists"), std::string::npos) << e2e::messageBoxText(box);
+    e2e::clickButton(box, IDOK);
+    e2e::pause(300);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"gone.c*"});
+    closeDiscarding();  // still unsaved, so closing the program asks
 }
 
 TEST_F(CodeView, ClosingTheProgramWithUnsavedTextsAsksOnce) {
