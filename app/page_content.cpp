@@ -198,17 +198,16 @@ private:
     std::size_t pos_ = 0;
 };
 
+void appendRawText(const Node& node, std::string& out) {
+    out += node.text;
+    for (const auto& c : node.children) appendRawText(*c, out);
+}
+
 // The node's text with runs of white space collapsed to one blank and no
 // blanks at either end, as a browser shows it.
 std::string textOf(const Node& node) {
     std::string raw;
-    struct Walk {
-        static void run(const Node& n, std::string& out) {
-            out += n.text;
-            for (const auto& c : n.children) run(*c, out);
-        }
-    };
-    Walk::run(node, raw);
+    appendRawText(node, raw);
     std::string out;
     bool space = false;
     for (char c : raw) {
