@@ -10,16 +10,9 @@
 #include <vector>
 
 #include "editor/editor_core.h"
+#include "tests/editor/fixed_measurer.h"
 
 namespace {
-
-class FixedMeasurer : public TextMeasurer {
-public:
-    int charWidth(unsigned char, unsigned char trail) override { return trail ? 16 : 8; }
-    int tabStopWidth() override { return 32; }
-    int lineHeight() override { return 16; }
-    int columnWidth() override { return 8; }
-};
 
 const std::string& tenMegabytes() {
     static const std::string text = [] {

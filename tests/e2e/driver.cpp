@@ -73,12 +73,12 @@ ProgramFolder::ProgramFolder() {
     GetTempPathA(MAX_PATH, temp);
     path_ = withBackslash(temp) + "jexe2e-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++counter) + "\\";
-    removeTree(path_);
+    removeFolderTree(path_);
     std::string source = withBackslash(hostPath(envOr("JEX_PROGRAM_DIR", "program")));
     copyTree(source, path_);
 }
 
-ProgramFolder::~ProgramFolder() { removeTree(path_); }
+ProgramFolder::~ProgramFolder() { removeFolderTree(path_); }
 
 // --- Program -------------------------------------------------------------------------
 
@@ -408,16 +408,6 @@ RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item) {
 
 // --- files ------------------------------------------------------------------------------
 
-bool fileExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool folderExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::vector<unsigned char> readFile(const std::string& path) {
     std::vector<unsigned char> bytes;
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
@@ -437,24 +427,6 @@ void writeFile(const std::string& path, const std::string& content) {
     DWORD written = 0;
     WriteFile(f, content.data(), DWORD(content.size()), &written, nullptr);
     CloseHandle(f);
-}
-
-void removeTree(const std::string& folder) {
-    std::string base = withBackslash(folder);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(base + name);
-            else
-                DeleteFileA((base + name).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(base.c_str());
 }
 
 namespace {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/paths.h"
+
 namespace e2e {
 
 // A copy of the built program folder in a fresh temporary folder, removed
@@ -137,11 +139,10 @@ RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item);
 
 // --- files -----------------------------------------------------------------------
 
-bool fileExists(const std::string& path);
-bool folderExists(const std::string& path);
+using ::fileExists;
+using ::folderExists;
 std::vector<unsigned char> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
-void removeTree(const std::string& folder);
 // Section names of an INI file, in file order.
 std::vector<std::string> iniSections(const std::string& path);
 std::vector<std::string> iniKeys(const std::string& path, const char* section);

@@ -34,7 +34,7 @@ int nodeCount(const std::string& database) {
 TEST(Startup, FirstRunAsksForTheFolderAndCreatesTheEncryptedDatabase) {
     ProgramFolder folder;
     ASSERT_FALSE(e2e::fileExists(folder.file("config.ini")));
-    e2e::removeTree(e2e::attachmentTempFolder());
+    removeFolderTree(e2e::attachmentTempFolder());
     CreateDirectoryA(e2e::attachmentTempFolder().c_str(), nullptr);
     e2e::writeFile(e2e::attachmentTempFolder() + "left-over.txt", "x");
 

@@ -5,16 +5,9 @@
 #include <string>
 
 #include "editor/editor_core.h"
+#include "tests/editor/fixed_measurer.h"
 
 namespace {
-
-class FixedMeasurer : public TextMeasurer {
-public:
-    int charWidth(unsigned char, unsigned char trail) override { return trail ? 16 : 8; }
-    int tabStopWidth() override { return 32; }
-    int lineHeight() override { return 16; }
-    int columnWidth() override { return 8; }
-};
 
 class RecordingHost : public EditorHost {
 public:

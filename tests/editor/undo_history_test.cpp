@@ -24,6 +24,20 @@ std::vector<std::string> texts(const std::vector<const UndoRecord*>& records) {
 
 using Texts = std::vector<std::string>;
 
+// Walks `steps` ('u' undo, 'r' redo) and notes after each step whether the
+// history is at its save point ('S') or not ('-').
+std::string savePoints(UndoHistory& h, const char* steps) {
+    std::string marks;
+    for (const char* step = steps; *step; ++step) {
+        if (*step == 'u')
+            h.undo();
+        else
+            h.redo();
+        marks += h.atSavePoint() ? 'S' : '-';
+    }
+    return marks;
+}
+
 TEST(UndoHistoryWalk, UndoesNewestFirstAndRedoesInOrder) {
     UndoHistory h;
     EXPECT_FALSE(h.canUndo());
@@ -117,8 +131,7 @@ TEST(UndoHistorySavePoint, NewHistoryIsAtTheSavePoint) {
     EXPECT_TRUE(h.atSavePoint());
     h.add(typed("a"));
     EXPECT_FALSE(h.atSavePoint());
-    h.undo();
-    EXPECT_TRUE(h.atSavePoint());
+    EXPECT_EQ(savePoints(h, "u"), "S");
 }
 
 TEST(UndoHistorySavePoint, OnlyTheSavedStateIsUnmodified) {
@@ -128,18 +141,8 @@ TEST(UndoHistorySavePoint, OnlyTheSavedStateIsUnmodified) {
     h.setSavePoint();
     h.add(typed("c"));
     EXPECT_FALSE(h.atSavePoint());
-    h.undo();
-    EXPECT_TRUE(h.atSavePoint());
-    h.undo();  // before the saved text: modified again
-    EXPECT_FALSE(h.atSavePoint());
-    h.undo();
-    EXPECT_FALSE(h.atSavePoint());
-    h.redo();
-    EXPECT_FALSE(h.atSavePoint());
-    h.redo();
-    EXPECT_TRUE(h.atSavePoint());
-    h.redo();
-    EXPECT_FALSE(h.atSavePoint());
+    // Back to the saved text, before it (modified again), and forward.
+    EXPECT_EQ(savePoints(h, "uuurrr"), "S---S-");
 }
 
 TEST(UndoHistorySavePoint, DiscardedUndoneRecordIsNeverReachedAgain) {
@@ -150,13 +153,7 @@ TEST(UndoHistorySavePoint, DiscardedUndoneRecordIsNeverReachedAgain) {
     h.undo();
     h.add(typed("c"));  // replaces the saved "b"
     EXPECT_FALSE(h.atSavePoint());
-    h.undo();
-    EXPECT_FALSE(h.atSavePoint());
-    h.undo();
-    EXPECT_FALSE(h.atSavePoint());
-    h.redo();
-    h.redo();
-    EXPECT_FALSE(h.atSavePoint());
+    EXPECT_EQ(savePoints(h, "uurr"), "----");
 }
 
 TEST(UndoHistorySavePoint, SavedStateDroppedByTheLimitIsNeverReachedAgain) {
