@@ -393,13 +393,15 @@ void CItemView::deleteSelected() {
                                : "目录\"" + label + "\"及其所有子目录及对应文章将被删除且不可恢复，确认？";
     if (fw::messageBox(question.c_str(), MB_YESNO, "确认删除") != IDYES) return;
 
-    int id = node->id;
-    closeSubtree(item, false);
+    // The rows go first: when the delete is rolled back, the item, its
+    // children and their open texts all stay as they were.
     try {
-        store_->deleteSubtree(id, [this](const store::CppSQLite3Exception& e) { showError(e); });
+        store_->deleteSubtree(node->id);
     } catch (const store::CppSQLite3Exception& e) {
         showError(e);
+        return;
     }
+    closeSubtree(item, false);
     TreeView_DeleteItem(tree_, item);
 }
 

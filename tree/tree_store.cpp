@@ -79,28 +79,23 @@ void TreeStore::applyTurns(const std::vector<TurnUpdate>& updates) {
     tx.commit();
 }
 
-void TreeStore::deleteSubtree(int id, const std::function<void(const store::CppSQLite3Exception&)>& report) {
+void TreeStore::deleteSubtree(int id) {
     auto lock = db_.lock();
     Transaction tx(db_);
-    deleteLevel(id, report);
+    deleteLevel(id);
     tx.commit();
 }
 
-void TreeStore::deleteLevel(int id, const std::function<void(const store::CppSQLite3Exception&)>& report) {
+void TreeStore::deleteLevel(int id) {
+    DbSqlBuffer b;
+    db_.execute(b.format(sql::kDeleteNode, id));
+    if (db_.scalar(b.format(sql::kHasNoChildren, id)) != 0) return;
+    // The ids are read to the end before descending, so that no query stays
+    // open while the deletes below run.
     std::vector<int> children;
-    try {
-        DbSqlBuffer b;
-        db_.execute(b.format(sql::kDeleteNode, id));
-        if (db_.scalar(b.format(sql::kHasNoChildren, id)) != 0) return;
-        // The ids are read to the end before descending, so that no query
-        // stays open while the deletes below run.
-        for (store::DbQuery q = db_.query(b.format(sql::kChildIds, id)); !q.eof(); q.nextRow())
-            children.push_back(q.getIntField(0));
-    } catch (const store::CppSQLite3Exception& e) {
-        report(e);
-        return;
-    }
-    for (int child : children) deleteLevel(child, report);
+    for (store::DbQuery q = db_.query(b.format(sql::kChildIds, id)); !q.eof(); q.nextRow())
+        children.push_back(q.getIntField(0));
+    for (int child : children) deleteLevel(child);
 }
 
 void TreeStore::moveNode(int id, int parentId, const MovePlan& plan) {

@@ -37,10 +37,10 @@ public:
     void applyTurns(const std::vector<TurnUpdate>& updates);
 
     // Deletes a node and everything below it, depth first, in one
-    // transaction.  A failure at one level is handed to `report` and ends
-    // that level only; the levels above go on and what was deleted is
-    // committed.
-    void deleteSubtree(int id, const std::function<void(const store::CppSQLite3Exception&)>& report);
+    // transaction.  All or nothing: a failure at any level rolls the whole
+    // delete back and passes the exception on, so that no row is left
+    // behind whose parent is gone.
+    void deleteSubtree(int id);
 
     // Moves a node under `parentId` with the plan's turn and shifts, in one
     // transaction.
@@ -53,6 +53,6 @@ public:
     Times times(int id);
 
 private:
-    void deleteLevel(int id, const std::function<void(const store::CppSQLite3Exception&)>& report);
+    void deleteLevel(int id);
     store::DbConnection& db_;
 };

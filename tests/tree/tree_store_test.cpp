@@ -90,43 +90,40 @@ protected:
     Rows remaining(const char* table) {
         return sql((std::string("SELECT ItemId FROM ") + table + " ORDER BY ItemId;").c_str());
     }
-    std::vector<std::string> reports;
-    std::function<void(const CppSQLite3Exception&)> report = [this](const CppSQLite3Exception& e) {
-        reports.push_back(e.errorMessage());
-    };
     int f, s, t1, g, t2, h, t3, t4;
 };
 
 TEST_F(DeleteSubtree, RemovesEveryRowBelowTheNode) {
-    tree.deleteSubtree(f, report);
-    EXPECT_TRUE(reports.empty());
+    tree.deleteSubtree(f);
     EXPECT_EQ(remaining("tree_tbl"), (Rows{"1", id(s)}));
     EXPECT_EQ(remaining("content_tbl"), Rows{id(s)});
     EXPECT_EQ(remaining("attach_tbl"), Rows{id(s)});
     expectNoOpenTransaction();
 }
 
-TEST_F(DeleteSubtree, AFailingLevelIsReportedAndTheRestCommitted) {
-    failOn("BEFORE DELETE", "OLD", g);
-    tree.deleteSubtree(f, report);
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_NE(reports[0].find("refused"), std::string::npos);
-    expectNoOpenTransaction();
-
-    // g's level ended: g and everything below it stay; f's other children went.
-    db.close();
-    store::openSnippetDatabase(db, path.c_str(), true);
-    EXPECT_EQ(remaining("tree_tbl"), (Rows{"1", id(s), id(g), id(t2), id(h), id(t3)}));
-    EXPECT_EQ(remaining("content_tbl"), (Rows{id(s), id(t2), id(t3)}));
-    EXPECT_EQ(remaining("attach_tbl"), (Rows{id(s), id(t3)}));
-}
-
-TEST_F(DeleteSubtree, AFailureDeepDownKeepsTheLevelsAbove) {
-    failOn("BEFORE DELETE", "OLD", t3);
-    tree.deleteSubtree(f, report);
-    EXPECT_EQ(reports.size(), 1u);
-    EXPECT_EQ(remaining("tree_tbl"), (Rows{"1", id(s), id(t3)}));
-    expectNoOpenTransaction();
+// A failure anywhere below rolls the whole delete back: committing the rest
+// would leave rows behind whose parent is gone, which no tree can show.
+TEST_F(DeleteSubtree, AFailureAtAnyLevelKeepsEveryRow) {
+    const Rows allNodes = remaining("tree_tbl");
+    const Rows allContent = remaining("content_tbl");
+    const Rows allAttachments = remaining("attach_tbl");
+    for (int failing : {f, g, t3}) {
+        SCOPED_TRACE("failing at node " + id(failing));
+        failOn("BEFORE DELETE", "OLD", failing);
+        try {
+            tree.deleteSubtree(f);
+            ADD_FAILURE() << "the delete reported success";
+        } catch (const CppSQLite3Exception& e) {
+            EXPECT_NE(std::string(e.errorMessage()).find("refused"), std::string::npos) << e.errorMessage();
+        }
+        expectNoOpenTransaction();
+        db.close();
+        store::openSnippetDatabase(db, path.c_str(), true);
+        EXPECT_EQ(remaining("tree_tbl"), allNodes);
+        EXPECT_EQ(remaining("content_tbl"), allContent);
+        EXPECT_EQ(remaining("attach_tbl"), allAttachments);
+        db.execute("DROP TRIGGER fail_trig;");
+    }
 }
 
 class MoveNode : public TreeStoreTest {
