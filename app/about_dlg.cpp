@@ -1,9 +1,8 @@
 #include "app/about_dlg.h"
 
-#include "app/snippet_app.h"
 #include "res/resource.h"
 
-CAboutDlg::CAboutDlg() : fw::Dialog(IDD_ABOUTBOX) {}
+CAboutDlg::CAboutDlg(CExternal& external) : fw::Dialog(IDD_ABOUTBOX), external_(external) {}
 
 bool CAboutDlg::onInitDialog() {
     // The page takes the place the template keeps for it.
@@ -12,6 +11,6 @@ bool CAboutDlg::onInitDialog() {
     GetWindowRect(place, &area);
     MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&area), 2);
     DestroyWindow(place);
-    page_.create(hwnd(), IDC_ABOUT_PAGE, area, "HTML_ABOUT", &theApp().external());
+    page_.create(hwnd(), IDC_ABOUT_PAGE, area, "HTML_ABOUT", &external_);
     return true;
 }

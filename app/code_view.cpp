@@ -4,14 +4,11 @@
 
 #include "app/commands.h"
 #include "app/compaction.h"
-#include "app/main_frame.h"
-#include "app/messages.h"
-#include "app/snippet_app.h"
 #include "app/welcome_page.h"
-#include "attach/list_tab_view.h"
 #include "editor/hedit_ctrl.h"
 #include "editor/syntax_scheme.h"
 #include "fw/dialog.h"
+#include "skin/jexui.h"
 #include "store/db_sql_buffer.h"
 #include "store/statements.h"
 #include "tree/tree_store.h"
@@ -21,7 +18,8 @@ constexpr UINT_PTR kAutoSaveTimer = 1;
 constexpr int kScrollTop = 6;  // SB_TOP
 }  // namespace
 
-CCodeView::CCodeView() = default;
+CCodeView::CCodeView(ViewContext& context, StatusLine& status, CurrentText& pane, CExternal& external)
+    : context_(context), status_(status), pane_(pane), external_(external) {}
 
 CCodeView::~CCodeView() {
     texts_.clear();  // editors first: nothing is saved on the way out
@@ -60,7 +58,7 @@ void CCodeView::setTabText(int index, const std::string& text) {
 
 bool CCodeView::onCreate() {
     if (!createTabs(kTabControlId, 0, {"欢迎！"})) return false;
-    welcome_ = std::make_unique<CWelcomePage>();
+    welcome_ = std::make_unique<CWelcomePage>(external_);
     if (!welcome_->createPage(tabControl())) return false;
     ShowWindow(welcome_->hwnd(), SW_SHOW);
     rearmAutoSave();
@@ -77,7 +75,7 @@ void CCodeView::onResize() {
 }
 
 void CCodeView::rearmAutoSave() {
-    int minutes = theApp().settings().autoSaveTime;
+    int minutes = context_.settings.autoSaveTime;
     if (minutes > 0)
         SetTimer(hwnd(), kAutoSaveTimer, UINT(minutes) * 60000u, nullptr);
     else
@@ -89,7 +87,7 @@ void CCodeView::rearmAutoSave() {
 // The font of FaceName and FontSize, shared by every editor; without both
 // an editor keeps its own default font.
 void CCodeView::applyFont(CHEditCtrl& editor) {
-    const Settings& settings = theApp().settings();
+    const Settings& settings = context_.settings;
     if (settings.faceName.empty() || settings.fontSize == 0) return;
     if (!font_) {
         HDC dc = GetDC(nullptr);
@@ -113,7 +111,7 @@ void CCodeView::applyFontToAll() {
 }
 
 void CCodeView::loadScheme(CHEditCtrl& editor, int schemeId) {
-    const SchemeEntry* entry = schemeId != 0 ? theApp().schemes().byId(schemeId) : nullptr;
+    const SchemeEntry* entry = schemeId != 0 ? context_.schemes.byId(schemeId) : nullptr;
     if (!entry) {
         editor.ClearSyntax();
         return;
@@ -124,9 +122,8 @@ void CCodeView::loadScheme(CHEditCtrl& editor, int schemeId) {
 
 void CCodeView::showTimes(int id) {
     try {
-        TreeStore::Times times = TreeStore(theApp().db()).times(id);
-        frame()->setPaneText(1, ("创建于：" + times.created).c_str());
-        frame()->setPaneText(2, ("最后修改：" + times.modified).c_str());
+        TreeStore::Times times = TreeStore(context_.db).times(id);
+        status_.showTextTimes(times.created, times.modified);
     } catch (const store::CppSQLite3Exception& e) {
         fw::messageBox(e.errorMessage(), MB_OK);
     }
@@ -143,15 +140,13 @@ void CCodeView::show(int index) {
     applyFont(*t.editor);
     current_ = index;
     SendMessageA(tabControl(), TCM_SETCURSEL, WPARAM(index), 0);
-    if (pane_) {
-        pane_->setCurrentText(t.id);
-        pane_->loadText(t.id);
-    }
+    pane_.setCurrentText(t.id);
+    pane_.loadText(t.id);
 }
 
 void CCodeView::openText(const std::string& title, int id, int schemeId) {
     int index = indexOf(id);
-    if (texts_.empty() && pane_) pane_->enable(true);
+    if (texts_.empty()) pane_.enable(true);
     if (index >= 0 && index == current_) return;
 
     if (CHEditCtrl* editor = currentEditor())
@@ -184,7 +179,7 @@ void CCodeView::openText(const std::string& title, int id, int schemeId) {
 
     try {
         store::DbSqlBuffer sql;
-        store::DbQuery q = theApp().db().query(sql.format(store::sql::kLoadContent, id));
+        store::DbQuery q = context_.db.query(sql.format(store::sql::kLoadContent, id));
         if (q.eof()) throw store::CppSQLite3Exception(store::kLayerError, "Invalid scalar query");
         SetWindowTextA(view.hwnd(), q.getStringField(0, ""));
     } catch (const store::CppSQLite3Exception& e) {
@@ -220,18 +215,18 @@ void CCodeView::textChanged(const std::string& title, int id, int schemeId) {
 bool CCodeView::save(int index) {
     if (index < 0 || index >= int(texts_.size())) return true;
     OpenText& t = texts_[std::size_t(index)];
-    bool withMemo = pane_ && index == current_ && pane_->memoLoaded();
-    bool memoChanged = withMemo && pane_->memoModified();
+    bool withMemo = index == current_ && pane_.memoLoaded();
+    bool memoChanged = withMemo && pane_.memoModified();
     if (!t.editor->IsModified() && !memoChanged) return true;
     try {
         store::DbSqlBuffer sql;
         std::string content = store::doubledQuotes(t.editor->text().c_str());
         int changed;
         if (withMemo) {
-            std::string memo = store::doubledQuotes(pane_->memoText().c_str());
-            changed = theApp().db().execute(sql.format(store::sql::kSaveContent, content.c_str(), memo.c_str(), t.id));
+            std::string memo = store::doubledQuotes(pane_.memoText().c_str());
+            changed = context_.db.execute(sql.format(store::sql::kSaveContent, content.c_str(), memo.c_str(), t.id));
         } else {
-            changed = theApp().db().execute(sql.format(store::sql::kSaveContentOnly, content.c_str(), t.id));
+            changed = context_.db.execute(sql.format(store::sql::kSaveContentOnly, content.c_str(), t.id));
         }
         if (changed == 0) throw store::CppSQLite3Exception(store::kLayerError, "The text no longer exists");
     } catch (const store::CppSQLite3Exception& e) {
@@ -239,7 +234,7 @@ bool CCodeView::save(int index) {
         return false;
     }
     t.editor->SetSavePoint();
-    if (withMemo) pane_->setMemoModified(false);
+    if (withMemo) pane_.setMemoModified(false);
     if (index == current_) showTimes(t.id);
     return true;
 }
@@ -255,15 +250,17 @@ bool CCodeView::saveAll() {
 bool CCodeView::anyModified() const {
     for (const OpenText& t : texts_)
         if (t.editor->IsModified()) return true;
-    return pane_ && pane_->memoModified();
+    return pane_.memoModified();
 }
 
 // --- closing ---------------------------------------------------------------------------
 
-bool CCodeView::closeText(int id, bool ask) {
+bool CCodeView::closeText(int id) {
     int index = indexOf(id);
-    return index < 0 || closeAt(index, ask);
+    return index < 0 || closeAt(index, true);
 }
+
+void CCodeView::discardText(int id) { closeAt(indexOf(id), false); }
 
 bool CCodeView::closeAt(int index, bool ask) {
     if (index < 0 || index >= int(texts_.size())) return true;
@@ -276,7 +273,7 @@ bool CCodeView::closeAt(int index, bool ask) {
     CHEditCtrl* keep = wasCurrent ? nullptr : currentEditor();
     texts_.erase(texts_.begin() + index);
     SendMessageA(tabControl(), TCM_DELETEITEM, WPARAM(index), 0);
-    if (pane_) pane_->clear();
+    pane_.clear();
     // Editors after the closed tab now sit one tab to the left.
     for (std::size_t i = std::size_t(index); i < texts_.size(); ++i) texts_[i].editor->SetTabOwner(tabControl(), int(i));
 
@@ -303,9 +300,8 @@ void CCodeView::showWelcome() {
     RECT page = pageRect();
     MoveWindow(welcome_->hwnd(), page.left, page.top, page.right - page.left, page.bottom - page.top, TRUE);
     ShowWindow(welcome_->hwnd(), SW_SHOW);
-    if (pane_) pane_->enable(false);
-    frame()->setPaneText(1, "创建时间：");
-    frame()->setPaneText(2, "最后修改：");
+    pane_.enable(false);
+    status_.clearTextTimes();
 }
 
 // --- messages ----------------------------------------------------------------------------
@@ -339,7 +335,7 @@ LRESULT CCodeView::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     }
-    case kMsgTabClose:
+    case WM_TABCTRL_CLOSE:
         // Only tabs of open texts can be closed (not the welcome tab).
         if (int(wParam) >= 0 && int(wParam) < int(texts_.size())) closeAt(int(wParam), true);
         return 0;

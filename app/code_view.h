@@ -8,27 +8,30 @@
 #include <string>
 #include <vector>
 
-#include "app/tab_view.h"
+#include "fw/tab_view.h"
+#include "views/current_text.h"
+#include "views/status_line.h"
+#include "views/text_workspace.h"
+#include "views/view_context.h"
 
+class CExternal;
 class CHEditCtrl;
-class CListTabView;
 class CWelcomePage;
 
-class CCodeView : public CTabView {
+class CCodeView : public CTabView, public TextWorkspace {
 public:
     static constexpr int kTabControlId = 1001;
 
-    CCodeView();
+    // The current text's memo and attachments show in `pane`, its times in
+    // `status`; the welcome page's scripts reach `external`.
+    CCodeView(ViewContext& context, StatusLine& status, CurrentText& pane, CExternal& external);
     ~CCodeView() override;
 
-    void setPane(CListTabView* pane) { pane_ = pane; }
-
     // From the tree.
-    void openText(const std::string& title, int id, int schemeId);
-    void textChanged(const std::string& title, int id, int schemeId);
-    // Closes a text; with `ask`, an unsaved one only after "Yes".  Returns
-    // whether it was closed (or was not open).
-    bool closeText(int id, bool ask = true);
+    void openText(const std::string& title, int id, int schemeId) override;
+    void textChanged(const std::string& title, int id, int schemeId) override;
+    bool closeText(int id) override;
+    void discardText(int id) override;
     bool isOpen(int id) const { return indexOf(id) >= 0; }
 
     // From the frame.
@@ -69,10 +72,13 @@ private:
     void showTimes(int id);
     void setTabText(int index, const std::string& text);
 
+    ViewContext& context_;
+    StatusLine& status_;
+    CurrentText& pane_;
+    CExternal& external_;
     std::vector<OpenText> texts_;  // in tab order
     int current_ = -1;
     int editorNumber_ = 0;
     HFONT font_ = nullptr;
-    CListTabView* pane_ = nullptr;
     std::unique_ptr<CWelcomePage> welcome_;
 };

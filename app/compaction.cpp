@@ -1,6 +1,6 @@
 #include "app/compaction.h"
 
-#include "app/messages.h"
+#include "skin/jexui.h"
 #include "store/db_connection.h"
 #include "store/statements.h"
 
@@ -26,7 +26,7 @@ bool Compaction::start(store::DbConnection& db, HWND notify) {
         --busyJobs;
         // Posted, not sent: the interface thread may be waiting for this
         // worker (at exit) and must not be needed to let it finish.
-        PostMessageA(notify, kMsgWorkDone, 0, 0);
+        PostMessageA(notify, WM_WORK_DONE, 0, 0);
     });
     return true;
 }

@@ -20,7 +20,7 @@ class Compaction {
 public:
     ~Compaction();
 
-    // Starts the VACUUM on a worker; `notify` receives kMsgWorkDone when it
+    // Starts the VACUUM on a worker; `notify` receives WM_WORK_DONE when it
     // has finished.  Returns false when one is already running.
     bool start(store::DbConnection& db, HWND notify);
     bool running() const { return worker_.joinable(); }

@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "app/paths.h"
+#include "fw/paths.h"
 #include "res/resource.h"
 
 CDbFolderDlg::CDbFolderDlg() : fw::Dialog(IDD_DBFOLDER) {}

@@ -5,13 +5,13 @@
 #include "app/about_dlg.h"
 #include "app/code_view.h"
 #include "app/commands.h"
-#include "app/messages.h"
 #include "app/product_page.h"
-#include "app/snippet_app.h"
 #include "attach/busy_dlg.h"
 #include "attach/list_tab_view.h"
+#include "fw/app.h"
 #include "fw/dialog.h"
 #include "res/resource.h"
+#include "skin/jexui.h"
 #include "tree/item_view.h"
 
 namespace {
@@ -26,12 +26,14 @@ const std::vector<int> kPaneWidths = {300, 157, 165};
 
 }  // namespace
 
-CMainFrame::CMainFrame()
-    : outer_(fw::SplitterWnd::Orientation::Columns),
+CMainFrame::CMainFrame(ViewContext& context, CExternal& external)
+    : context_(context),
+      external_(external),
+      outer_(fw::SplitterWnd::Orientation::Columns),
       inner_(fw::SplitterWnd::Orientation::Rows, 30, 34),
-      itemView_(std::make_unique<CItemView>()),
-      codeView_(std::make_unique<CCodeView>()),
-      listTabView_(std::make_unique<CListTabView>()) {}
+      listTabView_(std::make_unique<CListTabView>(context)),
+      codeView_(std::make_unique<CCodeView>(context, *this, *listTabView_, external)),
+      itemView_(std::make_unique<CItemView>(context, *codeView_, *this)) {}
 
 CMainFrame::~CMainFrame() = default;
 
@@ -42,7 +44,7 @@ bool CMainFrame::createFrame() {
     if (!GetClassInfoExA(GetModuleHandleA(nullptr), kFrameClass, &wc)) registerClass(kFrameClass, 0, nullptr, nullptr, nullptr);
     setMinTrackSize(kMinWidth, kMinHeight);
     setAccelerators(IDR_MAINFRAME);
-    return create(0, kFrameClass, theApp().title(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+    return create(0, kFrameClass, fw::App::current()->title(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                   CW_USEDEFAULT, 700, 550, nullptr, nullptr);
 }
 
@@ -56,9 +58,24 @@ bool CMainFrame::onCreate() {
     if (!createToolBar(IDR_MAINFRAME, 48, buttons)) return false;
     // The skin library's search box joins the toolbar here once it ships.
     if (!createStatusBar(kPaneWidths)) return false;
+    clearTextTimes();
+    return createClient();
+}
+
+void CMainFrame::showTextTimes(const std::string& created, const std::string& modified) {
+    setPaneText(1, ("创建于：" + created).c_str());
+    setPaneText(2, ("最后修改：" + modified).c_str());
+}
+
+void CMainFrame::applySettings() {
+    itemView_->selectDefaultScheme();
+    codeView_->applyFontToAll();
+    codeView_->rearmAutoSave();
+}
+
+void CMainFrame::clearTextTimes() {
     setPaneText(1, "创建时间：");
     setPaneText(2, "最后修改：");
-    return createClient();
 }
 
 bool CMainFrame::createClient() {
@@ -76,10 +93,10 @@ bool CMainFrame::createClient() {
     inner_.setFirstSize(400);
     setClient(outer_.hwnd());
 
+    listTabView_->setNavigator(*itemView_);
     itemView_->setFrame(this);
     codeView_->setFrame(this);
     listTabView_->setFrame(this);
-    codeView_->setPane(listTabView_.get());
     listTabView_->enable(false);
     setActiveView(itemView_.get());
     return true;
@@ -102,7 +119,7 @@ bool CMainFrame::onCommand(int id, int, HWND) {
         openProductPage();
         return true;
     case kCmdAbout: {
-        CAboutDlg about;
+        CAboutDlg about(external_);
         about.doModal(hwnd());
         return true;
     }
@@ -119,14 +136,13 @@ LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE:
         return onCreate() ? 0 : -1;
-    case kMsgWorkDone:
+    case WM_WORK_DONE:
         onCompactionDone();
         return 0;
-    case kMsgTreeDragDone: {
-        const auto* drag = reinterpret_cast<const TreeDragResult*>(lParam);
+    case WM_TREE_DRAGDROP: {
+        const auto* drag = reinterpret_cast<const JEXTREEDRAGDROP*>(lParam);
         if (drag)
-            itemView_->move(static_cast<HTREEITEM>(drag->dragged), static_cast<HTREEITEM>(drag->target),
-                            drag->onLabel == 1);
+            itemView_->move(drag->source, drag->target, drag->position == 1);
         return 0;
     }
     case WM_CLOSE:
@@ -168,7 +184,7 @@ void CMainFrame::compact() {
         busy_->setText("压缩中……");
         ShowWindow(busy_->hwnd(), SW_SHOW);
     }
-    compaction_.start(theApp().db(), hwnd());
+    compaction_.start(context_.db, hwnd());
 }
 
 void CMainFrame::onCompactionDone() {

@@ -8,16 +8,30 @@
 #include "app/compaction.h"
 #include "app/my_splitter_wnd.h"
 #include "fw/frame_wnd.h"
+#include "views/status_line.h"
+#include "views/view_context.h"
 
-class CItemView;
-class CCodeView;
-class CListTabView;
 class CBusyDlg;
+class CCodeView;
+class CExternal;
+class CItemView;
+class CListTabView;
 
-class CMainFrame : public fw::FrameWnd {
+// The frame owns the three views and wires them through the narrow
+// interfaces of views/: the tree opens texts in the code view's workspace,
+// the code view tells the pane which text is current, the pane's search
+// results find texts through the tree's navigator, and all of them show
+// times through the frame's status line.
+class CMainFrame : public fw::FrameWnd, public StatusLine {
 public:
-    CMainFrame();
+    CMainFrame(ViewContext& context, CExternal& external);
     ~CMainFrame() override;
+
+    void showTextTimes(const std::string& created, const std::string& modified) override;
+    void clearTextTimes() override;
+
+    // The settings changed: the views take them up.
+    void applySettings();
 
     // Creates the frame window (not yet shown).
     bool createFrame();
@@ -42,11 +56,14 @@ private:
     void focusPane(bool backwards);
     void openProductPage();
 
+    ViewContext& context_;
+    CExternal& external_;
     CMySplitterWnd outer_;
     CMySplitterWnd inner_;
-    std::unique_ptr<CItemView> itemView_;
-    std::unique_ptr<CCodeView> codeView_;
+    // In the order they need each other.
     std::unique_ptr<CListTabView> listTabView_;
+    std::unique_ptr<CCodeView> codeView_;
+    std::unique_ptr<CItemView> itemView_;
     std::unique_ptr<CBusyDlg> busy_;
     Compaction compaction_;
     bool closeWhenDone_ = false;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "text/gbk.h"
+
 namespace {
 
 const char kClassName[] = "Afx:jexmarlo:Page";
@@ -82,16 +84,16 @@ std::vector<std::string> wrapText(HDC dc, const std::string& text, int width) {
         // last place there a line may end.
         std::size_t boundary = 0, breakAt = 0;
         for (std::size_t i = 0; i < rest.size();) {
-            std::size_t next = i + (IsDBCSLeadByte(BYTE(rest[i])) && i + 1 < rest.size() ? 2 : 1);
+            std::size_t next = i + gbk::charLength(rest, i);
             if (next > std::size_t(fit)) break;
             bool wide = next - i == 2;
-            bool nextWide = next < rest.size() && (rest[next] & 0x80);
+            bool nextWide = next < rest.size() && gbk::isLeadByte(rest[next]);
             if (wide || nextWide || rest[i] == ' ' || next == rest.size()) breakAt = next;
             boundary = next;
             i = next;
         }
         if (boundary == 0)  // not even one character fits: it takes the line alone
-            boundary = IsDBCSLeadByte(BYTE(rest[0])) && rest.size() > 1 ? 2 : 1;
+            boundary = gbk::charLength(rest, 0);
         std::size_t take = breakAt ? breakAt : boundary;
         std::string line = rest.substr(0, take);
         while (!line.empty() && line.back() == ' ') line.pop_back();

@@ -4,12 +4,10 @@
 #include <ole2.h>
 
 #include "app/db_folder_dlg.h"
-#include "app/paths.h"
+#include "fw/paths.h"
 #include "editor/syntax_scheme.h"
 #include "fw/dialog.h"
 #include "store/schema.h"
-
-CSnippetApp& theApp() { return static_cast<CSnippetApp&>(*fw::App::current()); }
 
 CSnippetApp::CSnippetApp() { title_ = "墨舟"; }
 
@@ -121,7 +119,7 @@ void CSnippetApp::openDatabase() {
 }
 
 void CSnippetApp::createMainFrame() {
-    mainFrame_ = std::make_unique<CMainFrame>();
+    mainFrame_ = std::make_unique<CMainFrame>(context_, external_);
     if (mainFrame_->createFrame()) {
         setMainWindow(mainFrame_->hwnd());
         ShowWindow(mainFrame_->hwnd(), SW_SHOWNORMAL);

@@ -6,10 +6,11 @@
 
 #include <memory>
 
-#include "app/config.h"
+#include "fw/config.h"
 #include "app/external.h"
 #include "app/main_frame.h"
-#include "app/settings.h"
+#include "views/settings.h"
+#include "views/view_context.h"
 #include "editor/scheme_list.h"
 #include "fw/app.h"
 #include "store/db_connection.h"
@@ -18,13 +19,6 @@ class CSnippetApp : public fw::App {
 public:
     CSnippetApp();
     ~CSnippetApp() override;
-
-    Config& config() { return config_; }
-    Settings& settings() { return settings_; }
-    SchemeList& schemes() { return schemes_; }
-    store::DbConnection& db() { return db_; }
-    // What the program's HTML pages reach as window.external.
-    CExternal& external() { return external_; }
 
     CMainFrame* mainFrame() const { return mainFrame_.get(); }
 
@@ -46,11 +40,10 @@ private:
     Settings settings_;
     SchemeList schemes_;
     store::DbConnection db_;
+    ViewContext context_{db_, settings_, config_, schemes_};  // what the views reach of the above
     HANDLE instanceMutex_ = nullptr;  // held for the life of the first instance
     bool oleReady_ = false;
-    CExternal external_;  // outlives every page (the frame goes first)
+    CExternal external_;  // what the pages' scripts reach as window.external; outlives the frame
     std::unique_ptr<CMainFrame> mainFrame_;
 };
 
-// The application object of the running program.
-CSnippetApp& theApp();

@@ -1,16 +1,15 @@
 #include "app/welcome_page.h"
 
-#include "app/snippet_app.h"
 #include "res/resource.h"
 
-CWelcomePage::CWelcomePage() : fw::Dialog(IDD_WELCOME) {}
+CWelcomePage::CWelcomePage(CExternal& external) : fw::Dialog(IDD_WELCOME), external_(external) {}
 
 bool CWelcomePage::createPage(HWND parent) { return createModelessDialog(parent); }
 
 bool CWelcomePage::onInitDialog() {
     RECT client;
     GetClientRect(hwnd(), &client);
-    page_.create(hwnd(), IDC_WELCOME_BROWSER, client, "HTML_WELCOME", &theApp().external());
+    page_.create(hwnd(), IDC_WELCOME_BROWSER, client, "HTML_WELCOME", &external_);
     return false;  // the focus stays where it is
 }
 

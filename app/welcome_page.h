@@ -2,12 +2,14 @@
 // dialog without caption whose page control (1037) covers it.
 #pragma once
 
+#include "app/external.h"
 #include "app/html_page.h"
 #include "fw/dialog.h"
 
 class CWelcomePage : public fw::Dialog {
 public:
-    CWelcomePage();
+    // `external` is what the page's scripts reach as window.external.
+    explicit CWelcomePage(CExternal& external);
     bool createPage(HWND parent);
 
 protected:
@@ -15,5 +17,6 @@ protected:
     bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
+    CExternal& external_;
     CHtmlPage page_;
 };

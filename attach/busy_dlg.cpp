@@ -1,6 +1,6 @@
 #include "attach/busy_dlg.h"
 
-#include "app/messages.h"
+#include "skin/jexui.h"
 #include "attach/busy_bar.h"
 #include "res/resource.h"
 
@@ -36,7 +36,7 @@ bool CBusyDlg::onInitDialog() {
 void CBusyDlg::onCommand(int id, int, HWND) {
     // Escape arrives as IDCANCEL (the button itself is hidden).
     if (id == IDCANCEL && cancelReceiver_) {
-        SendMessageA(cancelReceiver_, kMsgBusyCancel, 0, 0);
+        SendMessageA(cancelReceiver_, WM_BUSY_CANCEL, 0, 0);
         DestroyWindow(hwnd());
     }
 }

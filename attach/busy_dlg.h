@@ -10,7 +10,7 @@ public:
     ~CBusyDlg() override;
 
     // Creates the dialog, owned by `owner`.  With a `cancelReceiver`, Escape
-    // sends it kMsgBusyCancel and closes the dialog; without one, Escape
+    // sends it WM_BUSY_CANCEL and closes the dialog; without one, Escape
     // does nothing.
     bool createModeless(HWND owner, HWND cancelReceiver);
     void setText(const char* text);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/gbk.h"
+
 namespace {
 
 // Scroll codes (the SB_* values of Windows).
@@ -18,7 +20,6 @@ constexpr int kBottom = 7;
 constexpr int kHorizontalRange = 2048;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLead(char c) { return static_cast<unsigned char>(c) > 126; }
 
 }  // namespace
 
@@ -53,7 +54,7 @@ std::string EditorCore::normalizeText(std::string_view text) {
             lineStart = out.size();
             continue;
         }
-        std::size_t length = isLead(c) && i + 1 < text.size() && text[i + 1] != '\n' && text[i + 1] != '\r' ? 2 : 1;
+        std::size_t length = gbk::isLeadByte(c) && i + 1 < text.size() && text[i + 1] != '\n' && text[i + 1] != '\r' ? 2 : 1;
         // A line may hold kMaxLine bytes: break before a character that
         // would go past it, never inside one.
         if (out.size() + length - lineStart > kMaxLine) {
@@ -87,7 +88,7 @@ void EditorCore::setText(std::string_view text) {
 
 std::size_t EditorCore::charLength(std::size_t pos) const {
     if (pos >= text_.length()) return 0;
-    if (isLead(text_.at(pos)) && pos + 1 < text_.length() && text_.at(pos + 1) != '\n') return 2;
+    if (gbk::isLeadByte(text_.at(pos)) && pos + 1 < text_.length() && text_.at(pos + 1) != '\n') return 2;
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "editor/syntax_colorizer.h"
+#include "text/gbk.h"
 
 namespace {
 
@@ -221,14 +222,12 @@ void CHEditCtrl::onChar(unsigned char c) {
         core_.typeDoubleByte(lead, c);
         return;
     }
-    if (c > 126) {
-        if (IsDBCSLeadByte(c))
-            pendingLead_ = c;
-        else
-            core_.typeChar(c);
-        return;
-    }
-    if (c >= 32 && c != 127) core_.typeChar(c);
+    if (gbk::isLeadByte(c))
+        pendingLead_ = c;
+    else if (gbk::isPrintableSingle(c))
+        core_.typeChar(c);
+    // Control characters (Ctrl+Backspace gives DEL, 0x7F) type nothing:
+    // their keys act through WM_KEYDOWN.
 }
 
 void CHEditCtrl::onScroll(int bar, int code) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "editor/text_buffer.h"
+#include "text/gbk.h"
 
 namespace {
 constexpr std::size_t npos = static_cast<std::size_t>(-1);
@@ -151,7 +152,7 @@ std::vector<ByteColours> SyntaxColorizer::colour(std::size_t from, std::size_t t
         std::size_t q = p;
         token.clear();
         while (q < stop && !isWordDelimiter(text_.at(q))) {
-            if (static_cast<unsigned char>(text_.at(q)) > 126 && q + 1 < stop) token += text_.at(q++);
+            if (gbk::isLeadByte(text_.at(q)) && q + 1 < stop) token += text_.at(q++);
             token += text_.at(q++);
         }
         if (const KeywordStyle* style = scheme_.findKeyword(token))

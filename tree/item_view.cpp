@@ -2,12 +2,10 @@
 
 #include <shellapi.h>
 
-#include "app/code_view.h"
-#include "app/main_frame.h"
-#include "app/messages.h"
-#include "app/snippet_app.h"
 #include "fw/dialog.h"
+#include "fw/frame_wnd.h"
 #include "res/resource.h"
+#include "skin/jexui.h"
 #include "tree/title_rules.h"
 
 namespace {
@@ -29,13 +27,12 @@ HTREEITEM parentOrRoot(HWND tree, HTREEITEM item) {
 
 }  // namespace
 
-CItemView::CItemView() = default;
+CItemView::CItemView(ViewContext& context, TextWorkspace& workspace, StatusLine& status)
+    : context_(context), workspace_(workspace), status_(status), store_(context.db) {}
 
 CItemView::~CItemView() {
     if (images_) ImageList_Destroy(images_);
 }
-
-CCodeView* CItemView::codeView() const { return static_cast<CMainFrame*>(frame())->codeView(); }
 
 void CItemView::showError(const store::CppSQLite3Exception& e) const { fw::messageBox(e.errorMessage(), MB_OK); }
 
@@ -60,8 +57,7 @@ bool CItemView::onCreate() {
     TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
     TreeView_SetItemHeight(tree_, TreeView_GetItemHeight(tree_) + 2);
 
-    store_ = std::make_unique<TreeStore>(theApp().db());
-    strip_.fillSchemes(theApp().schemes(), theApp().settings().defSyntex);
+    strip_.fillSchemes(context_.schemes, context_.settings.defSyntex);
     listChildren(0, TVI_ROOT);
     return true;
 }
@@ -75,7 +71,7 @@ void CItemView::onResize() {
     MoveWindow(tree_, 3, treeTop, width_ - 6 > 0 ? width_ - 6 : 0, treeHeight > 0 ? treeHeight : 0, TRUE);
 }
 
-void CItemView::selectDefaultScheme() { strip_.selectScheme(theApp().settings().defSyntex); }
+void CItemView::selectDefaultScheme() { strip_.selectScheme(context_.settings.defSyntex); }
 
 // --- items and nodes ----------------------------------------------------------------
 
@@ -167,7 +163,7 @@ int CItemView::shellIcon(const std::string& extension) {
 
 int CItemView::textImage(const std::string& title, int schemeId) {
     bool ownIcon = false;
-    std::string extension = iconExtension(theApp().schemes(), title, schemeId, ownIcon);
+    std::string extension = iconExtension(context_.schemes, title, schemeId, ownIcon);
     return ownIcon ? shellIcon(extension) : plainTextImage();
 }
 
@@ -175,7 +171,7 @@ int CItemView::textImage(const std::string& title, int schemeId) {
 
 void CItemView::listChildren(int parentId, HTREEITEM parent) {
     try {
-        store_->listChildren(parentId, [&](const NodeRow& row) {
+        store_.listChildren(parentId, [&](const NodeRow& row) {
             int image = row.type == 0 ? folderImage() : textImage(row.title, row.schemeId);
             auto* node = new Node{row.id, row.turn, row.type, row.schemeId, !row.hasChildren};
             HTREEITEM item = insertItem(parent, TVI_LAST, row.title, image, node);
@@ -201,11 +197,10 @@ void CItemView::ensureListed(HTREEITEM item) {
 void CItemView::open(HTREEITEM item) {
     Node* node = nodeOf(item);
     if (!node || node->type != 1) return;
-    codeView()->openText(labelOf(item), node->id, node->schemeId);
+    workspace_.openText(labelOf(item), node->id, node->schemeId);
     try {
-        TreeStore::Times times = store_->times(node->id);
-        frame()->setPaneText(1, ("创建于：" + times.created).c_str());
-        frame()->setPaneText(2, ("最后修改：" + times.modified).c_str());
+        TreeStore::Times times = store_.times(node->id);
+        status_.showTextTimes(times.created, times.modified);
     } catch (const store::CppSQLite3Exception& e) {
         showError(e);
     }
@@ -214,7 +209,10 @@ void CItemView::open(HTREEITEM item) {
 void CItemView::closeSubtree(HTREEITEM item, bool ask) {
     Node* node = nodeOf(item);
     if (!node) return;
-    codeView()->closeText(node->id, ask);
+    if (ask)
+        workspace_.closeText(node->id);
+    else
+        workspace_.discardText(node->id);
     bool listed = node->listed;
     setNode(item, nullptr);
     delete node;
@@ -290,7 +288,7 @@ void CItemView::newNode(int type) {
         std::vector<Node*> followingNodes;
         std::vector<TurnUpdate> updates = shiftForInsert(turn, followingSiblings(anchor, followingNodes));
         try {
-            store_->applyTurns(updates);
+            store_.applyTurns(updates);
         } catch (const store::CppSQLite3Exception& e) {
             showError(e);
             return;
@@ -342,7 +340,7 @@ bool CItemView::endLabelEdit(NMTVDISPINFOA& info) {
 
     Node* node = nodeOf(item);
     int type = creating_ ? creatingType_ : node ? node->type : 0;
-    int schemeId = type == 1 ? schemeForTitle(theApp().schemes(), title, strip_.currentSchemeId()) : -1;
+    int schemeId = type == 1 ? schemeForTitle(context_.schemes, title, strip_.currentSchemeId()) : -1;
 
     TVITEMA tv = {};
     tv.mask = TVIF_TEXT;
@@ -362,12 +360,12 @@ bool CItemView::endLabelEdit(NMTVDISPINFOA& info) {
                 parentId = anchorNode->id;
             }
             creating_ = false;
-            int id = store_->insertNode(parentId, creatingTurn_, type, schemeId, title);
+            int id = store_.insertNode(parentId, creatingTurn_, type, schemeId, title);
             setNode(item, new Node{id, creatingTurn_, type, schemeId, true});
         } else if (node) {
             node->schemeId = schemeId;
-            store_->rename(node->id, schemeId, title);
-            codeView()->textChanged(title, node->id, schemeId);
+            store_.rename(node->id, schemeId, title);
+            workspace_.textChanged(title, node->id, schemeId);
         }
     } catch (const store::CppSQLite3Exception& e) {
         showError(e);
@@ -396,7 +394,7 @@ void CItemView::deleteSelected() {
     // The rows go first: when the delete is rolled back, the item, its
     // children and their open texts all stay as they were.
     try {
-        store_->deleteSubtree(node->id);
+        store_.deleteSubtree(node->id);
     } catch (const store::CppSQLite3Exception& e) {
         showError(e);
         return;
@@ -419,14 +417,14 @@ void CItemView::changeToCurrentScheme() {
     node->schemeId = strip_.currentSchemeId();
     // The icon of the scheme's first extension.
     bool ownIcon = false;
-    std::string extension = iconExtension(theApp().schemes(), "", node->schemeId, ownIcon);
+    std::string extension = iconExtension(context_.schemes, "", node->schemeId, ownIcon);
     setImage(item, ownIcon ? shellIcon(extension) : plainTextImage());
     try {
-        store_->setScheme(node->id, node->schemeId);
+        store_.setScheme(node->id, node->schemeId);
     } catch (const store::CppSQLite3Exception& e) {
         showError(e);
     }
-    codeView()->textChanged(titleWithoutExtension(labelOf(item)), node->id, node->schemeId);
+    workspace_.textChanged(titleWithoutExtension(labelOf(item)), node->id, node->schemeId);
 }
 
 // --- move --------------------------------------------------------------------------------------
@@ -486,7 +484,7 @@ int CItemView::renumber(HTREEITEM parent, HTREEITEM item) {
     std::vector<Node*> followingNodes;
     MovePlan plan = planMove(previousTurn, followingSiblings(item, followingNodes));
     try {
-        store_->moveNode(node->id, parentId, plan);
+        store_.moveNode(node->id, parentId, plan);
     } catch (const store::CppSQLite3Exception& e) {
         showError(e);
         return 1;
@@ -585,12 +583,12 @@ LRESULT CItemView::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (header->hwndFrom == tree_) return onNotify(*header);
         break;
     }
-    case kMsgNewNode:
+    case WM_TREE_NEWNODE:
         SetFocus(strip_.hwnd());
         anchor_ = TreeView_GetSelection(tree_);
         newNode(int(wParam));
         return 0;
-    case kMsgDeleteNode:
+    case WM_TREE_DELETENODE:
         deleteSelected();
         return 0;
     default:

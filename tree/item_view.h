@@ -9,22 +9,24 @@
 #include <string>
 #include <vector>
 
-#include "app/tab_view.h"
+#include "fw/tab_view.h"
 #include "tree/tool_strip.h"
 #include "tree/tree_store.h"
+#include "views/navigator.h"
+#include "views/status_line.h"
+#include "views/text_workspace.h"
+#include "views/view_context.h"
 
-class CCodeView;
-
-class CItemView : public CTabView {
+class CItemView : public CTabView, public Navigator {
 public:
     static constexpr int kTabControlId = 1003;
     static constexpr int kTreeId = 1002;
 
-    CItemView();
+    // Texts open in `workspace`; the times of an opened text show in `status`.
+    CItemView(ViewContext& context, TextWorkspace& workspace, StatusLine& status);
     ~CItemView() override;
 
-    // Finds the text with this id (listing folders on the way), opens it.
-    void locateAndOpen(int nodeId);
+    void locateAndOpen(int nodeId) override;
     // Moves `dragged` after `target`, or into the folder `target` when it
     // was dropped on a folder's label (`onLabel`).
     void move(HTREEITEM dragged, HTREEITEM target, bool onLabel);
@@ -82,13 +84,15 @@ private:
     LRESULT onNotify(NMHDR& header);
     static LRESULT CALLBACK treeKeys(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
-    CCodeView* codeView() const;
     void showError(const store::CppSQLite3Exception& e) const;
 
+    ViewContext& context_;
+    TextWorkspace& workspace_;
+    StatusLine& status_;
     HWND tree_ = nullptr;
     HIMAGELIST images_ = nullptr;
     CToolStrip strip_;
-    std::unique_ptr<TreeStore> store_;
+    TreeStore store_;
     HTREEITEM anchor_ = nullptr;
     bool creating_ = false;
     int creatingType_ = 0;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/messages.h"
+#include "skin/jexui.h"
 #include "editor/scheme_list.h"
 #include "res/resource.h"
 
@@ -95,13 +95,13 @@ void CToolStrip::onCommand(int id, int code, HWND) {
     if (code != BN_CLICKED) return;
     switch (id) {
     case IDC_TREE_NEW_TEXT:
-        SendMessageA(view_, kMsgNewNode, 1, 0);
+        SendMessageA(view_, WM_TREE_NEWNODE, 1, 0);
         break;
     case IDC_TREE_NEW_FOLDER:
-        SendMessageA(view_, kMsgNewNode, 0, 0);
+        SendMessageA(view_, WM_TREE_NEWNODE, 0, 0);
         break;
     case IDC_TREE_DELETE:
-        SendMessageA(view_, kMsgDeleteNode, 0, 0);
+        SendMessageA(view_, WM_TREE_DELETENODE, 0, 0);
         break;
     default:
         break;  // Enter and Escape in a child dialog do nothing

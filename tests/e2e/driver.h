@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
+#include "fw/paths.h"
 
 namespace e2e {
 

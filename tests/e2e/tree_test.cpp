@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/messages.h"
+#include "skin/jexui.h"
 #include "store/db_connection.h"
 #include "store/schema.h"
 #include "tests/e2e/driver.h"
@@ -211,10 +211,10 @@ class TreeMove : public e2e::MainWindowTest {
 protected:
     // Reports a finished drag to the frame as the tree's skin does.
     void drop(HTREEITEM dragged, HTREEITEM target, bool onLabel) {
-        e2e::RemoteBuffer buffer(pid(), sizeof(TreeDragResult));
-        TreeDragResult result = {dragged, target, onLabel ? 1 : 0};
+        e2e::RemoteBuffer buffer(pid(), sizeof(JEXTREEDRAGDROP));
+        JEXTREEDRAGDROP result = {dragged, target, onLabel ? 1 : 0};
         buffer.write(&result, sizeof result);
-        SendMessageA(frame, kMsgTreeDragDone, 0, buffer.address());
+        SendMessageA(frame, WM_TREE_DRAGDROP, 0, buffer.address());
         e2e::pause(300);
     }
 };

@@ -93,6 +93,21 @@ TEST_F(Editor, CaretNeverStopsInsideATwoByteCharacter) {
     EXPECT_EQ(core.positionFromPoint(17 + 8 + 6, 0), 1u);   // left half: before it
 }
 
+// DEL (0x7F) and the euro sign (0x80) are single bytes: taking them for
+// lead bytes swallowed the next character into a pair.
+TEST_F(Editor, BytesBelowTheLeadRangeAreCharactersOfTheirOwn) {
+    for (char single : {'\x7F', '\x80'}) {
+        SCOPED_TRACE(int(static_cast<unsigned char>(single)));
+        core.setText(std::string(1, single) + "ab");
+        EXPECT_EQ(core.charLength(0), 1u);
+        core.placeCaret(0);
+        key(kKeyRight);
+        EXPECT_EQ(core.caret(), 1u);
+    }
+    core.setText("\xFE" "a");  // the top lead byte still pairs with any trail
+    EXPECT_EQ(core.charLength(0), 2u);
+}
+
 TEST_F(Editor, EnterCopiesTheLeadingWhiteSpaceUpToTheCaret) {
     core.setText("\t  foo");
     core.placeCaret(5);  // between the two o

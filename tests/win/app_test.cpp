@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/config.h"
-#include "app/paths.h"
+#include "fw/config.h"
+#include "fw/paths.h"
 
 namespace {
 

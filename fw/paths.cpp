@@ -1,11 +1,13 @@
-#include "app/paths.h"
+#include "fw/paths.h"
 
 #include <windows.h>
+
+#include "text/gbk.h"
 
 std::size_t lastBackslash(const std::string& path) {
     std::size_t last = std::string::npos;
     for (std::size_t i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
+        if (gbk::charLength(path, i) == 2)
             ++i;
         else if (path[i] == '\\')
             last = i;

@@ -1,23 +1,8 @@
-// config.ini, read and written with the Windows profile functions.
+// A settings file (INI format), read and written with the Windows profile
+// functions.
 #pragma once
 
 #include <string>
-
-// Sections and keys of config.ini.
-namespace cfg {
-inline const char kBasic[] = "BASIC";
-inline const char kCodeTab[] = "CodeTab";
-inline const char kAutoSaveTime[] = "AutoSaveTime";
-inline const char kFaceName[] = "FaceName";
-inline const char kFontSize[] = "FontSize";
-inline const char kDbm[] = "DBM";
-inline const char kWorkPath[] = "WorkPath";
-inline const char kUpdate[] = "UPDATE";
-inline const char kCheckDay[] = "CheckDay";
-inline const char kLastUpdate[] = "LastUpdate";
-inline const char kSyntex[] = "SYNTEX";
-inline const char kDefSyntex[] = "DefSyntex";
-}  // namespace cfg
 
 class Config {
 public:

@@ -1,10 +1,10 @@
-#include "app/config.h"
+#include "fw/config.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "app/paths.h"
+#include "fw/paths.h"
 
 void Config::setPath(const std::string& fullPath) {
     path_ = fullPath;

@@ -1,4 +1,4 @@
-#include "app/tab_view.h"
+#include "fw/tab_view.h"
 
 #include <commctrl.h>
 
