@@ -4,6 +4,7 @@
 
 #include "fw/paths.h"
 #include "res/resource.h"
+#include "skin/jexui.h"
 
 CDbFolderDlg::CDbFolderDlg() : fw::Dialog(IDD_DBFOLDER) {}
 
@@ -26,7 +27,11 @@ void CDbFolderDlg::browse() {
     info.hwndOwner = hwnd();
     info.lpszTitle = "请选择一个文件夹";
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    LPITEMIDLIST chosen;
+    {
+        JexUnskinnedScope unskinned;
+        chosen = SHBrowseForFolderA(&info);
+    }
     if (!chosen) return;
     char path[MAX_PATH] = {};
     if (SHGetPathFromIDListA(chosen, path) && path[0]) {

@@ -24,6 +24,14 @@ constexpr int kInnerSplitterId = 0xE901;
 // times of the current text.
 const std::vector<int> kPaneWidths = {300, 157, 165};
 
+// The search box sits right-aligned on the toolbar, 5 pixels from its
+// edge, while at least 176 pixels remain right of the last button.
+constexpr int kSearchBoxWidth = 170;
+constexpr int kSearchBoxHeight = 32;
+constexpr int kSearchBoxRoom = 176;
+constexpr int kSearchBoxTop = 8;
+constexpr int kSearchTextSize = 80;
+
 }  // namespace
 
 CMainFrame::CMainFrame(ViewContext& context, CExternal& external)
@@ -56,7 +64,8 @@ bool CMainFrame::onCreate() {
         {kCmdSave, 0}, {kCmdSaveAll, 1}, {0, 0}, {kCmdCompact, 2}, {kCmdOptions, 3}, {kCmdHelp, 4}, {kCmdAbout, 5},
     };
     if (!createToolBar(IDR_MAINFRAME, 48, buttons)) return false;
-    // The skin library's search box joins the toolbar here once it ships.
+    searchBox_ = jexsoft_CreateSearchBox(WS_CHILD | WS_VISIBLE, 0, 0, kSearchBoxWidth, kSearchBoxHeight, toolBar(), 1);
+    if (!searchBox_) return false;
     if (!createStatusBar(kPaneWidths)) return false;
     clearTextTimes();
     return createClient();
@@ -139,6 +148,9 @@ LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_WORK_DONE:
         onCompactionDone();
         return 0;
+    case WM_SEARCHBOX_SEARCH:
+        search();
+        return 0;
     case WM_TREE_DRAGDROP: {
         const auto* drag = reinterpret_cast<const JEXTREEDRAGDROP*>(lParam);
         if (drag)
@@ -206,6 +218,37 @@ void CMainFrame::focusPane(bool backwards) {
     fw::View* next = order[(current + (backwards ? 2 : 1)) % 3];
     setActiveView(next);
     SetFocus(next->hwnd());
+}
+
+void CMainFrame::recalcLayout() {
+    fw::FrameWnd::recalcLayout();
+    placeSearchBox();
+}
+
+void CMainFrame::placeSearchBox() {
+    if (!searchBox_) return;
+    int buttons = int(SendMessageA(toolBar(), TB_BUTTONCOUNT, 0, 0));
+    RECT last = {};
+    if (buttons > 0) SendMessageA(toolBar(), TB_GETITEMRECT, WPARAM(buttons - 1), reinterpret_cast<LPARAM>(&last));
+    RECT bar;
+    GetClientRect(toolBar(), &bar);
+    if (bar.right - last.right < kSearchBoxRoom) {
+        ShowWindow(searchBox_, SW_HIDE);
+        return;
+    }
+    SetWindowPos(searchBox_, nullptr, bar.right - kSearchBoxWidth - 5, kSearchBoxTop, kSearchBoxWidth,
+                 kSearchBoxHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+// The search box reported a search: its text goes to the pane's title
+// search.
+void CMainFrame::search() {
+    char text[kSearchTextSize] = {};
+    jexsoft_GetSearchText(searchBox_, text, sizeof text);
+    if (!text[0]) {
+        fw::messageBox("请输入内容！", MB_OK);
+        return;
+    }
 }
 
 void CMainFrame::openProductPage() {

@@ -46,6 +46,7 @@ public:
 protected:
     bool onCommand(int id, int code, HWND control) override;
     LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void recalcLayout() override;
 
 private:
     bool onCreate();
@@ -55,6 +56,8 @@ private:
     void onCompactionDone();
     void focusPane(bool backwards);
     void openProductPage();
+    void placeSearchBox();
+    void search();
 
     ViewContext& context_;
     CExternal& external_;
@@ -64,6 +67,7 @@ private:
     std::unique_ptr<CListTabView> listTabView_;
     std::unique_ptr<CCodeView> codeView_;
     std::unique_ptr<CItemView> itemView_;
+    HWND searchBox_ = nullptr;  // the skin library's, on the toolbar
     std::unique_ptr<CBusyDlg> busy_;
     Compaction compaction_;
     bool closeWhenDone_ = false;

@@ -5,6 +5,7 @@
 
 #include "app/db_folder_dlg.h"
 #include "fw/paths.h"
+#include "skin/jexui.h"
 #include "editor/syntax_scheme.h"
 #include "fw/dialog.h"
 #include "store/schema.h"
@@ -27,9 +28,11 @@ bool CSnippetApp::initInstance() {
     return true;
 }
 
-// The skin library is brought up here (InitUI, then SetSkin with
-// skins\default\skin.ini) once it ships with the program.
-void CSnippetApp::initSkin() {}
+// From here on every window this thread creates is skinned.
+void CSnippetApp::initSkin() {
+    jexsoft_InitUI(instance(), 0);
+    jexsoft_SetSkin((programFolder() + "skins\\default\\skin.ini").c_str());
+}
 
 bool CSnippetApp::claimSingleInstance() {
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "jexMarlo");

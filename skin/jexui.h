@@ -65,6 +65,16 @@ void __cdecl jexsoft_GetSearchText(HWND searchBox, char* buffer, int size);
 
 #ifdef __cplusplus
 }
+
+/* Windows created while one of these lives keep the system look (common
+ * dialogs: the skin does not know their controls). */
+class JexUnskinnedScope {
+public:
+    JexUnskinnedScope() { jexsoft_UnHookBegin(); }
+    ~JexUnskinnedScope() { jexsoft_UnHookEnd(); }
+    JexUnskinnedScope(const JexUnskinnedScope&) = delete;
+    JexUnskinnedScope& operator=(const JexUnskinnedScope&) = delete;
+};
 #endif
 
 #endif /* JEXUI_H */

@@ -1,0 +1,85 @@
+// Images of the skin: GDI+ bitmaps in 32-bit ARGB loaded from the skin
+// folder in the three ways a skin file names them, and the memory device
+// contexts the skins compose and blend their looks in.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Gdiplus {
+class Bitmap;
+}
+
+namespace skin {
+
+class SkinImage {
+public:
+    SkinImage();
+    ~SkinImage();
+    SkinImage(SkinImage&&) noexcept;
+    SkinImage& operator=(SkinImage&&) noexcept;
+
+    // The file scaled to width x height (its natural size when either is 0).
+    static SkinImage loadScaled(const std::string& path, int width = 0, int height = 0);
+    // `frames` looks side by side with one-pixel gaps; the frame size is
+    // returned through frameWidth and frameHeight.
+    static std::vector<SkinImage> loadStrip(const std::string& path, int frames, int* frameWidth = nullptr,
+                                            int* frameHeight = nullptr);
+    // A nine-grid file stretched to width x height (both may grow, see
+    // skin::nineGridLayout); the frame's thickness comes back as the margins.
+    static SkinImage loadNineGrid(const std::string& path, COLORREF marker, int& width, int& height, bool addBorders,
+                                  int* marginX = nullptr, int* marginY = nullptr);
+
+    explicit operator bool() const { return bitmap_ != nullptr; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Draws the image (with its alpha) at x, y stretched to width x height;
+    // a missing image draws nothing.
+    void draw(HDC dc, int x, int y, int width, int height) const;
+    void draw(HDC dc, int x, int y) const { draw(dc, x, y, width_, height_); }
+
+private:
+    std::unique_ptr<Gdiplus::Bitmap> bitmap_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// A memory device context holding a 32-bit bitmap of its own.
+class MemoryDC {
+public:
+    MemoryDC() = default;
+    MemoryDC(HDC compatible, int width, int height);
+    ~MemoryDC();
+    MemoryDC(MemoryDC&& other) noexcept;
+    MemoryDC& operator=(MemoryDC&& other) noexcept;
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+
+    explicit operator bool() const { return dc_ != nullptr; }
+    HDC dc() const { return dc_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Copies all of it to `target` at x, y.
+    void copyTo(HDC target, int x, int y) const;
+    // Copies `source` over all of it at a constant opacity 0 ... 255.
+    void blendFrom(const MemoryDC& source, int opacity);
+
+private:
+    void release();
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// The pixels of `window`'s parent under `rect` (in the parent's client
+// coordinates), copied from a client device context of the parent.
+MemoryDC snapshotOfParent(HWND window, const RECT& rect);
+
+}  // namespace skin
