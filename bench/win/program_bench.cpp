@@ -1,0 +1,138 @@
+// Measurements of the real program under Wine (not tests: nothing here
+// passes or fails on time).
+//
+//   jexbench startup [runs]          start-up to the main window, with the
+//                                    shipped skin and with an empty skin.ini
+//   jexbench library DB FOLDER-ID    opening a library's folder: the time to
+//                                    list and paint its children
+//
+// JEX_PROGRAM_DIR names the program folder to copy (as for the end-to-end
+// tests).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "store/db_connection.h"
+#include "store/schema.h"
+#include "tests/e2e/driver.h"
+#include "tests/store/test_db.h"
+
+namespace {
+
+double millisecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return double(now.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Milliseconds from starting the program to its main window being visible.
+double startUp(const e2e::ProgramFolder& folder) {
+    e2e::Program program(folder);
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    if (!program.start()) return -1;
+    HWND frame = nullptr;
+    while (!frame && program.running() && millisecondsSince(start) < 60000) {
+        frame = program.findWindow(e2e::kTitle, e2e::kFrameClass);
+        if (!frame) Sleep(2);
+    }
+    double elapsed = frame ? millisecondsSince(start) : -1;
+    if (frame) e2e::closeProgram(program, frame);
+    return elapsed;
+}
+
+int measureStartUp(int runs) {
+    e2e::ProgramFolder skinned, plain;
+    if (!e2e::firstRun(skinned) || !e2e::firstRun(plain)) {
+        std::fprintf(stderr, "jexbench: the program did not come up\n");
+        return 1;
+    }
+    e2e::writeFile(plain.file("skins\\default\\skin.ini"), "");
+    std::vector<double> withSkin, withoutSkin;
+    for (int i = 0; i < runs; ++i) {  // interleaved, so that both see the same machine
+        withSkin.push_back(startUp(skinned));
+        withoutSkin.push_back(startUp(plain));
+    }
+    double a = median(withSkin), b = median(withoutSkin);
+    std::printf("start-up to the main window, median of %d: shipped skin %.0f ms, empty skin.ini %.0f ms, ratio %.2f\n",
+                runs, a, b, b > 0 ? a / b : 0.0);
+    return 0;
+}
+
+// The titles from the top level down to the folder `id`.
+std::vector<std::string> titlePath(const std::string& database, int id) {
+    store::DbConnection db;
+    db.openWithKey(database.c_str(), store::kPassPhrase);
+    std::vector<std::string> path;
+    for (int node = id; node != 0;) {
+        auto row = testdb::rows(db, ("SELECT pId, title FROM tree_tbl WHERE ItemId = " + std::to_string(node) + ";").c_str());
+        if (row.empty()) return {};
+        std::size_t bar = row[0].find('|');
+        path.insert(path.begin(), row[0].substr(bar + 1));
+        node = std::atoi(row[0].substr(0, bar).c_str());
+    }
+    return path;
+}
+
+int measureLibrary(const std::string& database, int folderId) {
+    std::vector<std::string> path = titlePath(database, folderId);
+    if (path.empty()) {
+        std::fprintf(stderr, "jexbench: folder %d is not in %s\n", folderId, database.c_str());
+        return 1;
+    }
+    e2e::ProgramFolder folder;
+    e2e::writeFile(folder.file("config.ini"), "[UPDATE]\r\nCheckDay=0\r\n[DBM]\r\nWorkPath=" + database + "\r\n");
+    e2e::Program program(folder);
+    if (!program.start()) return 1;
+    HWND frame = program.waitForWindow(e2e::kTitle, e2e::kFrameClass, 120000);
+    HWND tree = frame ? e2e::findDescendant(frame, WC_TREEVIEWA, 1002) : nullptr;
+    if (!tree) {
+        std::fprintf(stderr, "jexbench: no main window\n");
+        return 1;
+    }
+    HTREEITEM item = TVI_ROOT;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        item = e2e::treeFind(program.pid(), tree, item, path[i]);
+        if (!item) {
+            std::fprintf(stderr, "jexbench: \"%s\" is not in the tree\n", path[i].c_str());
+            return 1;
+        }
+        if (i + 1 == path.size()) break;
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+    }
+    // Expanding lists the children (inside the expanding notification);
+    // UpdateWindow then has the tree paint them before it returns.
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+    UpdateWindow(tree);
+    double elapsed = millisecondsSince(start);
+    std::size_t children = e2e::treeChildren(tree, item).size();
+    std::printf("opening a folder of %zu children among the library's nodes: %.1f ms (listing and painting)\n",
+                children, elapsed);
+    e2e::screenshot("bench-library");
+    e2e::closeProgram(program, frame);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string what = argc > 1 ? argv[1] : "";
+    if (what == "startup") return measureStartUp(argc > 2 ? std::max(1, std::atoi(argv[2])) : 5);
+    if (what == "library" && argc > 3) return measureLibrary(e2e::hostPath(argv[2]), std::atoi(argv[3]));
+    std::fprintf(stderr, "usage: jexbench startup [runs] | jexbench library DB FOLDER-ID\n");
+    return 2;
+}
