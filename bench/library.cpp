@@ -84,7 +84,8 @@ public:
 
 private:
     int insert(int parentId, int turn, int type, int schemeId, const std::string& title) {
-        db_.execute(b_.format(sql::kInsertNode, parentId, turn, type, schemeId, store::doubledQuotes(title.c_str()).c_str()));
+        std::string quoted = store::doubledQuotes(title.c_str());
+        db_.execute(b_.format(sql::kInsertNode, parentId, turn, type, schemeId, quoted.c_str()));
         return int(db_.lastInsertId());
     }
 

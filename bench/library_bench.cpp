@@ -28,6 +28,11 @@ constexpr int kNodes = 100000;
 constexpr int kFolderSize = 1000;
 constexpr int kSubtree = 1000;
 
+fs::path freshFolder() {
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    return fs::temp_directory_path() / ("jex-library-bench-" + std::to_string(stamp));
+}
+
 // The two libraries, open for the whole run.
 class Libraries {
 public:
@@ -59,8 +64,7 @@ private:
         bench::dropIndexes(unindexed_);
     }
 
-    fs::path dir_ = fs::temp_directory_path() /
-                    ("jex-library-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::path dir_ = freshFolder();
     store::DbConnection indexed_;
     store::DbConnection unindexed_;
     bench::Library library_;

@@ -51,8 +51,10 @@ void makeOldDatabase(const std::string& path) {
         db.execute(b.format(sql::kInsertNode, kFolder, i + 1, i % 5 ? 1 : 0, i % 5 ? 3 : -1, title.c_str()));
         int id = int(db.lastInsertId());
         std::string body = "int f" + std::to_string(i) + "() { return '\\''; }\n\t// \xD6\xD0\xCE\xC4";
-        if (i % 5)
-            db.execute(b.format(sql::kSaveContent, store::doubledQuotes(body.c_str()).c_str(), i % 2 ? "memo" : "", id));
+        if (i % 5) {
+            std::string quoted = store::doubledQuotes(body.c_str());
+            db.execute(b.format(sql::kSaveContent, quoted.c_str(), i % 2 ? "memo" : "", id));
+        }
         if (i % 7 == 1) {
             std::vector<unsigned char> bytes(3000 + i);
             for (std::size_t k = 0; k < bytes.size(); ++k) bytes[k] = (unsigned char)(k * 7 + i);
@@ -106,8 +108,8 @@ Rows accesses(DbConnection& db, const std::string& statement) {
     Rows out;
     for (store::DbQuery q = db.query(("EXPLAIN QUERY PLAN " + statement).c_str()); !q.eof(); q.nextRow()) {
         std::string detail = q.getStringField(3);
-        std::smatch m;
         if (detail == "SCAN CONSTANT ROW") continue;
+        std::smatch m;
         if (std::regex_search(detail, m, byIndex))
             out.push_back(m.str(1) + ":" + m.str(2));
         else if (std::regex_search(detail, m, byRowId))
@@ -206,11 +208,12 @@ TEST_P(QueryPlans, EveryPerNodeStatementIsAnIndexOrRowIdLookup) {
 
 // The triggers run their statements for every node deleted, inserted or saved.
 TEST_P(QueryPlans, TriggersFindTheRowsOfTheirNode) {
-    EXPECT_EQ(triggerAccesses(db), (std::map<std::string, Rows>{
-                                       {"content_upd_trig", {"tree_tbl:rowid"}},
-                                       {"tree_del_trig", {"content_tbl:content_ItemId_idx", "attach_tbl:attach_ItemId_idx"}},
-                                       {"tree_ins_trig", {}},
-                                   }));
+    const std::map<std::string, Rows> expected = {
+        {"content_upd_trig", {"tree_tbl:rowid"}},
+        {"tree_del_trig", {"content_tbl:content_ItemId_idx", "attach_tbl:attach_ItemId_idx"}},
+        {"tree_ins_trig", {}},
+    };
+    EXPECT_EQ(triggerAccesses(db), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Database, QueryPlans, ::testing::Values(false, true),
