@@ -10,26 +10,75 @@ namespace store {
 
 const char kPassPhrase[] = "QT(hW,7rN4";
 
-void createSchema(DbConnection& db) {
-    auto lock = db.lock();
-    db.rekey(kPassPhrase);
+namespace {
+
+// Runs `body` in one transaction.  On failure the transaction is rolled back
+// and the exception passed on.  The caller holds the connection's lock.
+template <typename Body>
+void inTransaction(DbConnection& db, Body body) {
     db.execute(sql::kBegin);
     try {
-        for (const char* statement : sql::kCreateSchema) db.execute(statement);
+        body();
         db.execute(sql::kCommit);
     } catch (const CppSQLite3Exception&) {
         try {
             db.execute(sql::kRollback);
         } catch (const CppSQLite3Exception&) {
-            // The failure being reported matters more than this one.
+            // The engine may have rolled back already; the failure being
+            // reported matters more than this one.
         }
         throw;
     }
 }
 
+void createIndexes(DbConnection& db) {
+    for (const char* statement : sql::kCreateIndexes) db.execute(statement);
+}
+
+// Gives up on a lock at once while it lives, then puts the connection's own
+// busy timeout back.
+class NoBusyWait {
+public:
+    explicit NoBusyWait(DbConnection& db) : db_(db), timeout_(db.scalar(sql::kBusyTimeout)) { db_.setBusyTimeout(0); }
+    ~NoBusyWait() { db_.setBusyTimeout(timeout_); }
+    NoBusyWait(const NoBusyWait&) = delete;
+    NoBusyWait& operator=(const NoBusyWait&) = delete;
+
+private:
+    DbConnection& db_;
+    int timeout_;
+};
+
+// Adds the indexes a file made by an older version lacks; where they exist
+// the statements find them and write nothing.  A file that cannot take them
+// now (read-only, or locked by another program) is used without them, only
+// slower: the attempt fails at once rather than waiting for the lock, leaves
+// no transaction open and is made again at the next opening.
+void addMissingIndexes(DbConnection& db) {
+    auto lock = db.lock();
+    NoBusyWait noWait(db);
+    try {
+        inTransaction(db, [&] { createIndexes(db); });
+    } catch (const CppSQLite3Exception&) {
+        // Not an error for opening: see above.
+    }
+}
+
+}  // namespace
+
+void createSchema(DbConnection& db) {
+    auto lock = db.lock();
+    db.rekey(kPassPhrase);
+    inTransaction(db, [&] {
+        for (const char* statement : sql::kCreateSchema) db.execute(statement);
+        createIndexes(db);
+    });
+}
+
 void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists) {
     if (exists) {
         db.openWithKey(fileName, kPassPhrase);
+        addMissingIndexes(db);
         return;
     }
     db.open(fileName);

@@ -9,14 +9,16 @@ class DbConnection;
 extern const char kPassPhrase[];
 
 // Turns encryption on for a new, empty database and creates its tables,
-// triggers, view and first rows in one transaction.  On failure the
+// triggers, view, indexes and first rows in one transaction.  On failure the
 // transaction is rolled back and the exception passed on.
 void createSchema(DbConnection& db);
 
-// Opens the database `fileName` with the pass phrase when `exists`, else
-// creates it with its schema.  When creation fails the connection is closed
-// and the new file removed, so that the next start offers a fresh one; the
-// exception is passed on.
+// Opens the database `fileName` with the pass phrase when `exists` and adds
+// the indexes of sql::kCreateIndexes that it lacks (a file that cannot take
+// them now, being read-only or locked, opens without them), else creates it
+// with its schema.  When creation fails the connection is closed and the new
+// file removed, so that the next start offers a fresh one; the exception is
+// passed on.
 void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists);
 
 }  // namespace store

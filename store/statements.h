@@ -32,6 +32,19 @@ inline const char* const kCreateSchema[] = {
     "'默认', datetime('now', 'localtime'), NULL);",
 };
 
+// Indexes for the per-node lookups: the children of a folder (the listing and
+// its HasChildren column, the subtree delete) and the content and attachments
+// of a node.  Created with a new database's schema and added to older files
+// when they are opened; nothing that reads the file depends on them.
+inline const char* const kCreateIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS tree_pId_idx ON tree_tbl(pId);",
+    "CREATE INDEX IF NOT EXISTS content_ItemId_idx ON content_tbl(ItemId);",
+    "CREATE INDEX IF NOT EXISTS attach_ItemId_idx ON attach_tbl(ItemId);",
+};
+
+// scalar: the connection's busy timeout in milliseconds
+inline const char kBusyTimeout[] = "PRAGMA busy_timeout;";
+
 inline const char kBegin[] = "BEGIN TRANSACTION;";
 inline const char kCommit[] = "COMMIT TRANSACTION;";
 inline const char kRollback[] = "ROLLBACK TRANSACTION;";

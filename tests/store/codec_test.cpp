@@ -61,7 +61,8 @@ TEST_F(Codec, NewDatabaseDecryptsToExactlyTheSchemaAndFirstRows) {
     testdb::writeFile(path("plain.db"), plain);
     EXPECT_EQ(testdb::plainRows(path("plain.db"), "PRAGMA integrity_check;"), std::vector<std::string>{"ok"});
     EXPECT_EQ(testdb::plainRows(path("plain.db"), "SELECT type, name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%' ORDER BY type, name;"),
-              (std::vector<std::string>{"table|attach_tbl", "table|content_tbl", "table|softInfo_tbl", "table|tree_tbl",
+              (std::vector<std::string>{"index|attach_ItemId_idx", "index|content_ItemId_idx", "index|tree_pId_idx",
+                                        "table|attach_tbl", "table|content_tbl", "table|softInfo_tbl", "table|tree_tbl",
                                         "trigger|content_upd_trig", "trigger|tree_del_trig", "trigger|tree_ins_trig",
                                         "view|nodesel_view"}));
     EXPECT_EQ(testdb::plainRows(path("plain.db"), "SELECT * FROM softInfo_tbl;"), std::vector<std::string>{"jexMarlo|1.0.0"});

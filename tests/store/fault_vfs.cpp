@@ -55,6 +55,8 @@ int vOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* 
     file->base.pMethods = nullptr;
     file->flags = flags;
     std::memset(file->real(), 0, std::size_t(baseVfs->szOsFile));
+    if (faultPlan().readOnlyDatabases && (flags & SQLITE_OPEN_MAIN_DB))
+        flags = (flags & ~(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) | SQLITE_OPEN_READONLY;
     int rc = baseVfs->xOpen(baseVfs, name, file->real(), flags, out);
     if (rc != SQLITE_OK) {
         if (file->real()->pMethods) file->real()->pMethods->xClose(file->real());

@@ -1,14 +1,16 @@
 // A VFS for tests that sits under the codec and counts writes to database
-// files, failing or ending the process at a chosen one.
+// files, failing or ending the process at a chosen one, or opens database
+// files read-only.
 #pragma once
 
 namespace testing_vfs {
 
 struct FaultPlan {
-    int failDatabaseWriteAt = 0;  // 1-based; 0 = never
-    bool exitInstead = false;     // end the process there (a killed writer)
-    int databaseWrites = 0;       // writes to database files seen so far
-    int journalWrites = 0;        // writes to rollback journals seen so far
+    int failDatabaseWriteAt = 0;     // 1-based; 0 = never
+    bool exitInstead = false;        // end the process there (a killed writer)
+    bool readOnlyDatabases = false;  // open them read-only, like a file that may not be written
+    int databaseWrites = 0;          // writes to database files seen so far
+    int journalWrites = 0;           // writes to rollback journals seen so far
 };
 
 // The plan of the VFS named kFaultVfs; reset it before each use.
