@@ -72,8 +72,11 @@ TEST(Startup, FirstRunAsksForTheFolderAndCreatesTheEncryptedDatabase) {
     testdb::TempDir scratch;
     testdb::writeFile(scratch.path("plain.db"), testdb::decryptImage(image, store::kPassPhrase));
     EXPECT_EQ(testdb::plainRows(scratch.path("plain.db"), "PRAGMA integrity_check;"), std::vector<std::string>{"ok"});
-    EXPECT_EQ(testdb::plainRows(scratch.path("plain.db"), "SELECT COUNT(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%';"),
+    EXPECT_EQ(testdb::plainRows(scratch.path("plain.db"),
+                                "SELECT COUNT(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%' AND type != 'index';"),
               std::vector<std::string>{"8"});
+    EXPECT_EQ(testdb::plainRows(scratch.path("plain.db"), "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name;"),
+              (std::vector<std::string>{"attach_ItemId_idx", "content_ItemId_idx", "tree_pId_idx"}));
     EXPECT_EQ(testdb::plainRows(scratch.path("plain.db"), "SELECT ItemId, pId, turn, type, SynId, title FROM tree_tbl;"),
               std::vector<std::string>{"1|0|1|0|-1|默认"});
     EXPECT_EQ(testdb::plainRows(scratch.path("plain.db"), "SELECT * FROM softInfo_tbl;"),
