@@ -196,6 +196,7 @@ def nine_grid(img, piece):
     out.px = [r[:] for r in split(rows, img.h)]
     out.px[0][piece + 1] = out.px[0][img.w - piece + 3] = MARKER
     out.px[piece + 1][0] = out.px[img.h - piece + 3][0] = MARKER
+    out.picture = img  # kept for the check: the library must cut this back out
     return out
 
 
@@ -663,6 +664,8 @@ def check(images):
                 problems.append("%s: %d markers in row 0, %d in column 0 (want 2 and 2)" % (name, len(xs), len(ys)))
             elif (mx, my) != want[1:]:
                 problems.append("%s: margins %d x %d, want %d x %d" % (name, mx, my, want[1], want[2]))
+            elif nine_grid_at(back, img.picture.w, img.picture.h).px != img.picture.px:
+                problems.append("%s: at its drawn size the pieces do not give back the picture" % name)
         else:
             for edge, values in (("row 0", back.px[0]), ("column 0", [row[0] for row in back.px])):
                 if markers(values):
