@@ -33,6 +33,7 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "default")
+sys.dont_write_bytecode = True  # leave no cache files in res/
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "res"))
 import make_bitmaps as tb  # noqa: E402  (toolbar shapes, palette and glyphs)
 
