@@ -122,8 +122,20 @@ void CItemView::setImage(HTREEITEM item, int image) {
     TreeView_SetItem(tree_, &tv);
 }
 
-// Every item adds its own image to the list; bitmaps take black as the
-// transparent colour.
+// Each image is added to the list once and shared by every item that shows
+// it: asking the shell for an icon is slow, and a list growing by one image
+// per listed item would make a folder of a thousand texts open slowly and
+// keep growing for as long as the tree lives.  Keys: "<folder>", "<text>",
+// or a lower-case extension.
+int CItemView::cachedImage(const std::string& key, const std::function<int()>& add) {
+    auto found = imageOf_.find(key);
+    if (found != imageOf_.end()) return found->second;
+    int index = add();
+    if (index >= 0) imageOf_.emplace(key, index);
+    return index;
+}
+
+// Bitmaps take black as the transparent colour.
 int CItemView::bitmapImage(int bitmapId) {
     HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId));
     int index = ImageList_AddMasked(images_, bitmap, RGB(0, 0, 0));
@@ -131,9 +143,13 @@ int CItemView::bitmapImage(int bitmapId) {
     return index;
 }
 
-int CItemView::folderImage() { return bitmapImage(IDB_TREE_FOLDER); }
+int CItemView::folderImage() {
+    return cachedImage("<folder>", [this] { return bitmapImage(IDB_TREE_FOLDER); });
+}
 
-int CItemView::plainTextImage() { return bitmapImage(IDB_TREE_TEXT); }
+int CItemView::plainTextImage() {
+    return cachedImage("<text>", [this] { return bitmapImage(IDB_TREE_TEXT); });
+}
 
 // The siblings after `item` that carry nodes, in display order.
 std::vector<Sibling> CItemView::followingSiblings(HTREEITEM item, std::vector<Node*>& nodes) const {
@@ -150,15 +166,20 @@ std::vector<Sibling> CItemView::followingSiblings(HTREEITEM item, std::vector<No
 // The shell's small icon for files with this extension; the file need not
 // exist and none is created.
 int CItemView::shellIcon(const std::string& extension) {
-    SHFILEINFOA info = {};
-    std::string name = "fakename." + extension;
-    if (!SHGetFileInfoA(name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                        SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES) ||
-        !info.hIcon)
-        return plainTextImage();
-    int index = ImageList_AddIcon(images_, info.hIcon);
-    DestroyIcon(info.hIcon);
-    return index;
+    std::string key = extension;
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return cachedImage(key, [&] {
+        SHFILEINFOA info = {};
+        std::string name = "fakename." + extension;
+        if (!SHGetFileInfoA(name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                            SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES) ||
+            !info.hIcon)
+            return plainTextImage();
+        int added = ImageList_AddIcon(images_, info.hIcon);
+        DestroyIcon(info.hIcon);
+        return added;
+    });
 }
 
 int CItemView::textImage(const std::string& title, int schemeId) {

@@ -5,8 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "fw/tab_view.h"
@@ -58,6 +60,7 @@ private:
     std::string labelOf(HTREEITEM item) const;
     HTREEITEM insertItem(HTREEITEM parent, HTREEITEM after, const std::string& label, int image, Node* node);
     void setImage(HTREEITEM item, int image);
+    int cachedImage(const std::string& key, const std::function<int()>& add);
     int bitmapImage(int bitmapId);
     int folderImage();
     int plainTextImage();
@@ -91,6 +94,7 @@ private:
     StatusLine& status_;
     HWND tree_ = nullptr;
     HIMAGELIST images_ = nullptr;
+    std::unordered_map<std::string, int> imageOf_;  // image list index by kind or extension
     CToolStrip strip_;
     TreeStore store_;
     HTREEITEM anchor_ = nullptr;
