@@ -49,25 +49,22 @@ TEST_F(CodeView, TypedTextIsSavedWithCtrlSAndComesBackAfterARestart) {
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp"});
     EXPECT_FALSE(IsWindowVisible(welcomePage()));
     focusEditor();
-    e2e::typeAscii("int main() { return 'x'; }");
-    e2e::pause(700);  // the keys above are all handled before what comes next
+    typeText("int main() { return 'x'; }");
     // "中文" as an input method delivers it.
     for (unsigned char b : {0x20, 0xD6, 0xD0, 0xCE, 0xC4}) PostMessageA(visibleEditor(), WM_CHAR, b, 0);
-    e2e::pause(300);
-    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp*"});
-    e2e::chord(VK_CONTROL, 'S');
-    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp"});
     const std::string typed = "int main() { return 'x'; } \xD6\xD0\xCE\xC4";
+    ASSERT_TRUE(e2e::waitForText(visibleEditor(), typed));
+    EXPECT_TRUE(codeTabsAre({"main.cpp*"}));
+    editorChord(VK_CONTROL, 'S');
+    EXPECT_TRUE(codeTabsAre({"main.cpp"}));
     EXPECT_EQ(contentOf("main.cpp"), typed);
-    EXPECT_EQ(statusPane(2).rfind("最后修改：20", 0), 0u);
+    EXPECT_TRUE(statusPaneIs(2, e2e::StartsWith{"最后修改：20"}));
     EXPECT_FALSE(e2e::screenshot("codeview-saved").empty());
     // A change and its undo: back at the save point, the mark goes again.
-    e2e::typeAscii("x");
-    e2e::pause(300);
-    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp*"});
-    e2e::chord(VK_CONTROL, 'Z');
-    e2e::pause(300);
-    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"main.cpp"});
+    typeText("x");
+    EXPECT_TRUE(codeTabsAre({"main.cpp*"}));
+    editorChord(VK_CONTROL, 'Z');
+    EXPECT_TRUE(codeTabsAre({"main.cpp"}));
     ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);  // nothing unsaved: no question
 
     start();
@@ -89,20 +86,18 @@ TEST_F(CodeView, ClosingAnUnsavedTabAsksAndTheLastOneBringsBackTheWelcome) {
     select(find(top, "one.c"));
     openSelected();
     focusEditor();
-    e2e::typeAscii("x");
+    typeText("x");
     PostMessageA(codeView(), 0x706, 0, 0);
     HWND box = messageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(e2e::messageBoxText(box), "此文本尚未保存，确定关闭？");
-    e2e::clickButton(box, IDNO);
-    e2e::pause(300);
+    answer(box, IDNO);
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"one.c*"});
 
     PostMessageA(codeView(), 0x706, 0, 0);
     box = messageBox();
     ASSERT_TRUE(box);
-    e2e::clickButton(box, IDYES);
-    e2e::pause(300);
+    answer(box, IDYES);
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"欢迎"});
     EXPECT_TRUE(IsWindowVisible(welcomePage()));
     EXPECT_EQ(statusPane(1), "创建时间：");
@@ -121,16 +116,15 @@ TEST_F(CodeView, ClosingATabBehindTheCurrentOneKeepsOneEditorAndTheMarksOnTheirO
     }
     PostMessageA(codeView(), 0x706, 7, 0);  // no such tab: nothing happens
     PostMessageA(codeView(), 0x706, 1, 0);  // b.c, unchanged: closes without a question
-    e2e::pause(500);
+    ASSERT_TRUE(e2e::waitForIdle(frame));
     EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"a.c", "c.c"}));
     int visible = 0;
     for (HWND child = GetWindow(codeTabs, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         visible += e2e::className(child) == "Afx:CHEditCtrl" && IsWindowVisible(child);
     EXPECT_EQ(visible, 1);
     focusEditor();
-    e2e::typeAscii("z");
-    e2e::pause(300);
-    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"a.c", "c.c*"})) << "the mark is on c.c's new tab";
+    typeText("z");
+    EXPECT_TRUE(codeTabsAre({"a.c", "c.c*"})) << "the mark is on c.c's new tab";
     closeDiscarding();
 }
 
@@ -141,15 +135,13 @@ TEST_F(CodeView, ASaveThatFindsItsTextGoneFailsAndKeepsTheTextModified) {
     select(find(top, "gone.c"));
     openSelected();
     focusEditor();
-    e2e::typeAscii("work");
-    e2e::pause(300);
+    typeText("work");
     query("DELETE FROM content_tbl WHERE ItemId = " + std::to_string(id) + ";");
-    e2e::chord(VK_CONTROL, 'S');
+    editorChord(VK_CONTROL, 'S');
     HWND box = messageBox();
     ASSERT_TRUE(box) << "the failure is reported";
     EXPECT_NE(e2e::messageBoxText(box).find("no longer exists"), std::string::npos) << e2e::messageBoxText(box);
-    e2e::clickButton(box, IDOK);
-    e2e::pause(300);
+    answer(box, IDOK);
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"gone.c*"});
     closeDiscarding();  // still unsaved, so closing the program asks
 }
@@ -161,12 +153,11 @@ TEST_F(CodeView, ClosingTheProgramWithUnsavedTextsAsksOnce) {
     select(find(top, "a.c"));
     openSelected();
     focusEditor();
-    e2e::typeAscii("kept");
+    typeText("kept");
     PostMessageA(frame, WM_CLOSE, 0, 0);
     HWND box = messageBox();
     ASSERT_TRUE(box);
-    e2e::clickButton(box, IDCANCEL);
-    e2e::pause(300);
+    answer(box, IDCANCEL);
     EXPECT_TRUE(program->running());
     PostMessageA(frame, WM_CLOSE, 0, 0);
     box = messageBox();
@@ -190,13 +181,12 @@ TEST_F(CodeView, AutoSaveWritesEveryModifiedTextAndOnlyThose) {
         openSelected();
         if (title[0] == 't') break;  // the third stays unchanged
         focusEditor();
-        e2e::typeAscii(title[0] == 'f' ? "one" : "two");
+        typeText(title[0] == 'f' ? "one" : "two");
     }
     EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"first.c*", "second.c*", "third.c"}));
     EXPECT_FALSE(e2e::screenshot("codeview-three-tabs").empty());
     PostMessageA(codeView(), WM_TIMER, 1, 0);  // the auto-save tick
-    e2e::pause(500);
-    EXPECT_EQ(codeTabLabels(), (std::vector<std::string>{"first.c", "second.c", "third.c"}));
+    EXPECT_TRUE(codeTabsAre({"first.c", "second.c", "third.c"}));
     EXPECT_EQ(contentOf("first.c"), "one");
     EXPECT_EQ(contentOf("second.c"), "two");
     EXPECT_EQ(contentOf("third.c"), "<null>");

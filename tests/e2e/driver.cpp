@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -117,15 +118,15 @@ HWND Program::findWindow(const char* caption, const char* classPrefix) const {
 }
 
 HWND Program::waitForWindow(const char* caption, const char* classPrefix, int timeoutMs) const {
-    for (int waited = 0;; waited += 50) {
-        if (HWND hwnd = findWindow(caption, classPrefix)) {
-            SetForegroundWindow(hwnd);  // as a user's click would
-            pause(300);                 // let it finish painting
-            return hwnd;
-        }
-        if (waited >= timeoutMs || !running()) return nullptr;
-        Sleep(50);
-    }
+    auto found = poll([&] { return findWindow(caption, classPrefix); },
+                      [&](HWND hwnd) { return hwnd || !running(); }, timeoutMs);
+    if (!found.value) return nullptr;
+    // Activation reaches the window's thread as a message; once it is in
+    // front, keys and clicks go to it.
+    SetForegroundWindow(found.value);
+    poll([&] { return GetForegroundWindow() == found.value; }, [](bool front) { return front; },
+         timeoutMs - found.ms);
+    return found.value;
 }
 
 bool Program::waitForExit(int timeoutMs, DWORD* exitCode) {
@@ -182,8 +183,6 @@ std::vector<std::string> childTexts(HWND parent, const char* childClass) {
 void clickButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
-
-void pause(int milliseconds) { Sleep(DWORD(milliseconds)); }
 
 // --- remote memory and control queries --------------------------------------------------------
 
@@ -309,6 +308,12 @@ HWND findDescendant(HWND parent, const char* childClass, int id) {
     return nullptr;
 }
 
+HWND waitForDescendant(HWND parent, const char* childClass, int id, int timeoutMs) {
+    return poll([&] { return findDescendant(parent, childClass, id); }, [](HWND child) { return child != nullptr; },
+                timeoutMs)
+        .value;
+}
+
 SIZE clientSize(HWND hwnd) {
     RECT r = {};
     GetClientRect(hwnd, &r);
@@ -327,32 +332,39 @@ void moveMouse(int x, int y) {
 
 void click(int x, int y, bool right, int times) {
     moveMouse(x, y);
-    Sleep(50);
-    for (int i = 0; i < times; ++i) {
-        INPUT input[2] = {};
-        input[0].type = input[1].type = INPUT_MOUSE;
-        input[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-        input[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-        SendInput(2, input, sizeof(INPUT));
-        Sleep(30);
+    std::vector<INPUT> input(std::size_t(2 * times));
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        input[i].type = INPUT_MOUSE;
+        bool down = i % 2 == 0;
+        input[i].mi.dwFlags = right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                                    : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
     }
+    SendInput(UINT(input.size()), input.data(), sizeof(INPUT));
 }
 
-HWND focusOf(HWND window) {
+void leftButton(bool down) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
+}
+
+GUITHREADINFO threadInfo(HWND window) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
+    return info;
 }
 
-bool clickToFocus(int x, int y, HWND target) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        SetForegroundWindow(GetAncestor(target, GA_ROOT));
-        click(x, y);
-        Sleep(300);
-        if (focusOf(target) == target) return true;
-    }
-    return false;
+HWND focusOf(HWND window) { return threadInfo(window).hwndFocus; }
+
+bool hasKeyboard(HWND target) {
+    return focusOf(target) == target && GetForegroundWindow() == GetAncestor(target, GA_ROOT);
+}
+
+RECT caretRect(HWND editor) {
+    GUITHREADINFO info = threadInfo(editor);
+    return info.hwndCaret == editor ? info.rcCaret : RECT{};
 }
 
 void pressKey(WORD vk) {
@@ -373,7 +385,14 @@ void chord(WORD modifier, WORD vk) {
     input[3].ki.wVk = modifier;
     input[3].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(4, input, sizeof(INPUT));
-    Sleep(300);
+}
+
+void holdKey(WORD vk, bool down) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
 }
 
 // Characters that need Shift are sent as typed characters (a keyboard
@@ -393,7 +412,6 @@ void typeAscii(const char* text) {
             pressKey(LOBYTE(scan));
         }
     }
-    Sleep(300);
 }
 
 RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item) {
@@ -489,43 +507,105 @@ bool firstRun(const ProgramFolder& folder) {
 
 std::string databasePath(const ProgramFolder& folder) { return folder.file("data\\srcdata.db"); }
 
-// --- screenshots ----------------------------------------------------------------------------
+// --- the screen and screenshots ------------------------------------------------------------
 
-bool saveScreenPng(const std::string& path) {
+COLORREF ScreenImage::at(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+    DWORD p = pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+ScreenImage captureScreen() {
+    ScreenImage image;
+    image.width = GetSystemMetrics(SM_CXSCREEN);
+    image.height = GetSystemMetrics(SM_CYSCREEN);
+    image.pixels.resize(std::size_t(image.width) * std::size_t(image.height));
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, image.width, image.height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, image.width, image.height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+    SelectObject(memory, old);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = image.width;
+    info.bmiHeader.biHeight = -image.height;  // rows from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GetDIBits(memory, bitmap, 0, UINT(image.height), image.pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return image;
+}
+
+namespace {
+
+BOOL CALLBACK findAwaitingPaint(HWND hwnd, LPARAM found) {
+    if (!IsWindowVisible(hwnd) || !GetUpdateRect(hwnd, nullptr, FALSE)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+bool savePng(const ScreenImage& image, const std::string& path) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
-
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
-    SelectObject(memory, old);
-
     bool saved = false;
     {
-        Gdiplus::Bitmap image(bitmap, nullptr);
+        std::vector<DWORD> pixels = image.pixels;  // GDI+ takes the rows as writable memory
+        Gdiplus::Bitmap bitmap(image.width, image.height, image.width * 4, PixelFormat32bppRGB,
+                               reinterpret_cast<BYTE*>(pixels.data()));
         // The PNG encoder of GDI+.
         const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
         std::wstring wide(path.size() + 1, L'\0');
         int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], int(wide.size()));
         wide.resize(n > 0 ? n - 1 : 0);
-        saved = image.Save(wide.c_str(), &png, nullptr) == Gdiplus::Ok;
+        saved = bitmap.Save(wide.c_str(), &png, nullptr) == Gdiplus::Ok;
     }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     Gdiplus::GdiplusShutdown(token);
     return saved;
 }
 
-std::string screenshot(const std::string& name) {
+}  // namespace
+
+HWND windowAwaitingPaint() {
+    // The desktop's descendants are every top-level window and theirs.
+    HWND found = nullptr;
+    EnumChildWindows(GetDesktopWindow(), findAwaitingPaint, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+bool saveScreenPng(const std::string& path) { return savePng(captureScreen(), path); }
+
+std::string screenshot(const std::string& name, bool animated) {
+    // A repaint reaches the screen a little after the window has been
+    // validated, so the screen has settled once no window has awaited its
+    // paint for a few captures in a row (some 200 ms), and they are alike.
+    constexpr int kAlike = 5;
+    ScreenImage shot = captureScreen();
+    int alike = 0;
+    auto settled = poll(
+        [&] {
+            ScreenImage next = captureScreen();
+            HWND pending = windowAwaitingPaint();
+            alike = !pending && (animated || next.pixels == shot.pixels) ? alike + 1 : 0;
+            shot = std::move(next);
+            return pending;
+        },
+        [&](HWND) { return alike >= kAlike; });
+    if (!settled.met) {
+        std::fprintf(stderr, "screenshot %s: the screen was still changing after %d ms (%s)\n", name.c_str(),
+                     settled.ms,
+                     settled.value ? ("a repaint of " + className(settled.value) + " pending").c_str()
+                                   : "no repaint pending");
+        return std::string();
+    }
     std::string folder = withBackslash(hostPath(envOr("JEX_SCREENSHOT_DIR", "screenshots")));
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string path = folder + name + ".png";
-    return saveScreenPng(path) ? path : std::string();
+    return savePng(shot, path) ? path : std::string();
 }
 
 }  // namespace e2e

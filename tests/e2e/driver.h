@@ -1,6 +1,7 @@
 // The end-to-end test driver's vocabulary: a throwaway copy of the program
 // folder, the running program, its windows and dialogs, config.ini, the
-// database file and screenshots.
+// database file and screenshots, and polling for conditions (tests/e2e/wait.h
+// builds the test assertions on it).
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,34 @@
 #include "fw/paths.h"
 
 namespace e2e {
+
+// --- polling ---------------------------------------------------------------------
+
+// The longest wait for a condition.  Generous, for a loaded machine; a
+// condition that holds ends its wait at once.
+constexpr int kWaitMs = 20000;
+
+// What a poll saw last: the value, whether it met the condition, and how
+// long the poll took.
+template <class T>
+struct Seen {
+    T value;
+    bool met;
+    int ms;
+};
+
+// Reads `probe()` until `met(value)` holds or `timeoutMs` have passed.
+template <class Probe, class Met>
+auto poll(Probe probe, Met met, int timeoutMs = kWaitMs) -> Seen<decltype(probe())> {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        auto value = probe();
+        const int ms = int(GetTickCount() - start);
+        const bool ok = met(value);
+        if (ok || ms >= timeoutMs) return {std::move(value), ok, ms};
+        Sleep(20);
+    }
+}
 
 // A copy of the built program folder in a fresh temporary folder, removed
 // afterwards.
@@ -46,8 +75,9 @@ public:
     bool running() const;
 
     // A visible top-level window of this process with this caption and a
-    // class name starting with `classPrefix`; null after the timeout.
-    HWND waitForWindow(const char* caption, const char* classPrefix, int timeoutMs = 30000) const;
+    // class name starting with `classPrefix`, brought to the front as a
+    // user's click would; null after the timeout.
+    HWND waitForWindow(const char* caption, const char* classPrefix, int timeoutMs = kWaitMs) const;
     // Whether such a window exists right now.
     HWND findWindow(const char* caption, const char* classPrefix) const;
 
@@ -73,8 +103,6 @@ std::string messageBoxText(HWND box);
 std::vector<std::string> childTexts(HWND parent, const char* childClass);
 // Presses a button of a dialog as a click would.
 void clickButton(HWND dialog, int id);
-// Lets the program's threads run for a moment.
-void pause(int milliseconds);
 
 // Memory in the program's process, for control messages whose parameters
 // point to structures (status bar, toolbar and tab control queries).
@@ -115,6 +143,8 @@ HTREEITEM treeFind(DWORD pid, HWND tree, HTREEITEM parent, const std::string& la
 // The first descendant of `parent` (depth first) with this class and, when
 // given, this control id.
 HWND findDescendant(HWND parent, const char* className, int id = -1);
+// The same, waited for; null after the timeout.
+HWND waitForDescendant(HWND parent, const char* className, int id = -1, int timeoutMs = kWaitMs);
 // Client-area size of a window.
 SIZE clientSize(HWND hwnd);
 // Moves the real mouse pointer (hover, tooltips).
@@ -122,16 +152,25 @@ void moveMouse(int x, int y);
 // Clicks with the real mouse at a screen point: left or right button, once
 // or twice.
 void click(int x, int y, bool right = false, int times = 1);
+// The left button pressed or released where the pointer is.
+void leftButton(bool down);
+// The state of `window`'s thread: focus, active window, capture, caret.
+GUITHREADINFO threadInfo(HWND window);
 // The window that has the keyboard focus in `window`'s thread.
 HWND focusOf(HWND window);
-// Clicks at a screen point until `target` has the focus (a few tries: the
-// first click of a window that was not active may only activate it).
-bool clickToFocus(int x, int y, HWND target);
+// Whether keys typed now go to `target`: its top-level window is in front
+// and it has the focus.
+bool hasKeyboard(HWND target);
+// The caret of `editor` in its client coordinates (its height is the line
+// height); empty while the editor shows none.
+RECT caretRect(HWND editor);
 
 // Presses and releases a key as the keyboard would.
 void pressKey(WORD vk);
 // A key pressed while a modifier (VK_CONTROL, VK_SHIFT) is held.
 void chord(WORD modifier, WORD vk);
+// A modifier held down or let go.
+void holdKey(WORD vk, bool down);
 // Types ASCII text key by key (Shift where the character needs it).
 void typeAscii(const char* text);
 // The screen rectangle of a tree item's label.
@@ -166,10 +205,25 @@ bool firstRun(const ProgramFolder& folder);
 // The database of a program folder after its first run.
 std::string databasePath(const ProgramFolder& folder);
 
-// --- screenshots -------------------------------------------------------------------
+// --- the screen and screenshots ---------------------------------------------------------
 
-// Saves the whole screen as <screenshot folder>\<name>.png; returns the path.
-std::string screenshot(const std::string& name);
+// The whole screen, pixel by pixel.
+struct ScreenImage {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> pixels;  // 0x00RRGGBB, rows from the top
+    COLORREF at(int x, int y) const;
+};
+ScreenImage captureScreen();
+// A window of the screen (this one or a descendant) whose repaint is still
+// pending, or null.
+HWND windowAwaitingPaint();
+
+// Once every window has painted and the screen has stopped changing, saves
+// it as <screenshot folder>\<name>.png; returns the path, empty when the
+// screen did not settle (said on stderr) or the file was not written.  On
+// an `animated` screen (drawn on a timer) only the repaints are waited for.
+std::string screenshot(const std::string& name, bool animated = false);
 // Saves the screen to a PNG file.
 bool saveScreenPng(const std::string& path);
 

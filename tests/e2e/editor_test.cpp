@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "tests/e2e/driver.h"
+#include "tests/e2e/wait.h"
 
 namespace {
 
@@ -35,25 +36,35 @@ protected:
         }
     }
 
-    void setText(const char* text) {
-        SendMessageA(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-        e2e::pause(100);
-    }
-    std::string text() { return e2e::windowText(editor); }
+    // Sent, so the editor has the text when SendMessage returns.
+    void setText(const char* text) { SendMessageA(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
     std::string tabLabel() { return e2e::tabLabels(host->pid(), tabs).at(0); }
+    ::testing::AssertionResult textIs(const std::string& expected) { return e2e::waitForText(editor, expected); }
+    ::testing::AssertionResult tabLabelIs(const std::string& expected) {
+        return e2e::waitFor("the tab's label", [&] { return tabLabel(); }, expected);
+    }
+    // The line height: the height of the caret.
+    int lineHeight() {
+        RECT caret = e2e::caretRect(editor);
+        return caret.bottom - caret.top;
+    }
 
-    // A click into the text area: the editor takes the focus.
-    void clickAt(int x, int y) {
-        POINT p = {x, y};
-        ClientToScreen(editor, &p);
-        ASSERT_TRUE(e2e::clickToFocus(p.x, p.y, editor)) << "the editor did not take the focus";
-    }
+    // A click into the text area: the editor takes the focus and puts the
+    // caret on the line clicked.
+    void clickAt(int x, int y) { ASSERT_TRUE(e2e::clickIntoText(editor, {x, y})); }
+    // Keys, sent once the editor has the keyboard.
     void keys(std::initializer_list<WORD> vks) {
+        ASSERT_TRUE(e2e::waitForKeyboard(editor));
         for (WORD vk : vks) e2e::pressKey(vk);
-        e2e::pause(300);
     }
-    void chord(WORD modifier, WORD vk) { e2e::chord(modifier, vk); }
-    void typeText(const char* ascii) { e2e::typeAscii(ascii); }
+    void chord(WORD modifier, WORD vk) {
+        ASSERT_TRUE(e2e::waitForKeyboard(editor));
+        e2e::chord(modifier, vk);
+    }
+    void typeText(const char* ascii) {
+        ASSERT_TRUE(e2e::waitForKeyboard(editor));
+        e2e::typeAscii(ascii);
+    }
 
     std::unique_ptr<Program> host;
     HWND window = nullptr;
@@ -67,20 +78,20 @@ TEST_F(Editor, TypingUndoRedoAndTheModifiedStar) {
     clickAt(17 + 200, 16 + 8);  // the end of "{"
     keys({VK_END, VK_RETURN, VK_TAB});
     typeText("return 0;");
-    EXPECT_EQ(text(), "int main()\n{\n\treturn 0;\n}\n");
-    EXPECT_EQ(tabLabel(), "snippet.c*");
+    EXPECT_TRUE(textIs("int main()\n{\n\treturn 0;\n}\n"));
+    EXPECT_TRUE(tabLabelIs("snippet.c*"));
     EXPECT_FALSE(e2e::screenshot("editor-typed").empty());
 
     // Words and delimiters undo separately: ";", "0", " ", then "return".
     chord(VK_CONTROL, 'Z');
     chord(VK_CONTROL, 'Z');
     chord(VK_CONTROL, 'Z');
-    EXPECT_EQ(text(), "int main()\n{\n\treturn\n}\n");
+    EXPECT_TRUE(textIs("int main()\n{\n\treturn\n}\n"));
     chord(VK_CONTROL, 'R');
-    EXPECT_EQ(text(), "int main()\n{\n\treturn \n}\n");
+    EXPECT_TRUE(textIs("int main()\n{\n\treturn \n}\n"));
     for (int i = 0; i < 8; ++i) chord(VK_CONTROL, 'Z');
-    EXPECT_EQ(text(), "int main()\n{\n}\n");
-    EXPECT_EQ(tabLabel(), "snippet.c");
+    EXPECT_TRUE(textIs("int main()\n{\n}\n"));
+    EXPECT_TRUE(tabLabelIs("snippet.c"));
 }
 
 TEST_F(Editor, TwoByteCharactersArriveAsTwoChars) {
@@ -88,55 +99,46 @@ TEST_F(Editor, TwoByteCharactersArriveAsTwoChars) {
     clickAt(40, 8);
     // "中文" as the input method delivers it: lead and trail bytes.
     for (unsigned char b : {0xD6, 0xD0, 0xCE, 0xC4}) PostMessageA(editor, WM_CHAR, b, 0);
-    e2e::pause(300);
-    EXPECT_EQ(text(), "\xD6\xD0\xCE\xC4");
+    EXPECT_TRUE(textIs("\xD6\xD0\xCE\xC4"));
     keys({VK_LEFT, VK_BACK});
-    EXPECT_EQ(text(), "\xCE\xC4");
+    EXPECT_TRUE(textIs("\xCE\xC4"));
 }
 
 TEST_F(Editor, SelectionByKeysAndMouseWithTabAndShiftTab) {
     setText("alpha\nbeta\ngamma\n  delta\n");
     clickAt(17 + 2, 8);  // line 1, near its start
     keys({VK_HOME});
-    INPUT down[2] = {};
-    down[0].type = down[1].type = INPUT_KEYBOARD;
-    down[0].ki.wVk = VK_SHIFT;
-    SendInput(1, down, sizeof(INPUT));
+    e2e::holdKey(VK_SHIFT, true);  // the keys go to the editor: keys() waited for it
     e2e::pressKey(VK_DOWN);
     e2e::pressKey(VK_DOWN);
-    down[0].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(1, down, sizeof(INPUT));
-    e2e::pause(300);
+    e2e::holdKey(VK_SHIFT, false);
     keys({VK_TAB});
-    EXPECT_EQ(text(), "\talpha\n\tbeta\ngamma\n  delta\n");
+    EXPECT_TRUE(textIs("\talpha\n\tbeta\ngamma\n  delta\n"));
     EXPECT_FALSE(e2e::screenshot("editor-selection").empty());
     chord(VK_SHIFT, VK_TAB);
-    EXPECT_EQ(text(), "alpha\nbeta\ngamma\n  delta\n");
+    EXPECT_TRUE(textIs("alpha\nbeta\ngamma\n  delta\n"));
 
     // A drag from the start of "gamma" to the end of "  delta" selects
     // across lines; the caret's height is the line height.
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(editor, nullptr), &info);
-    int line = info.rcCaret.bottom - info.rcCaret.top;
+    int line = lineHeight();
     ASSERT_GT(line, 8);
     POINT from = {17 + 1, 2 * line + line / 2}, to = {17 + 300, 3 * line + line / 2};
-    ClientToScreen(editor, &from);
-    ClientToScreen(editor, &to);
-    e2e::moveMouse(from.x, from.y);
-    INPUT press = {};
-    press.type = INPUT_MOUSE;
-    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    SendInput(1, &press, sizeof press);
-    e2e::pause(100);
-    e2e::moveMouse(to.x, to.y);
-    e2e::pause(100);
-    press.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &press, sizeof press);
-    e2e::pause(300);
+    POINT fromScreen = from, toScreen = to;
+    ClientToScreen(editor, &fromScreen);
+    ClientToScreen(editor, &toScreen);
+    auto capture = [&] { return e2e::threadInfo(editor).hwndCapture; };
+    e2e::moveMouse(fromScreen.x, fromScreen.y);
+    e2e::leftButton(true);
+    ASSERT_TRUE(e2e::waitFor("the mouse capture", capture, editor));
+    e2e::moveMouse(toScreen.x, toScreen.y);
+    // The caret follows the drag to its end.
+    EXPECT_TRUE(e2e::waitFor("the editor", [&] { return e2e::Caret{e2e::hasKeyboard(editor), e2e::caretRect(editor)}; },
+                             e2e::OnLineAt{to.y}));
+    e2e::leftButton(false);
+    EXPECT_TRUE(e2e::waitFor("the mouse capture", capture, HWND(nullptr)));
     EXPECT_FALSE(e2e::screenshot("editor-mouse-selection").empty());
     keys({VK_DELETE});
-    EXPECT_EQ(text(), "alpha\nbeta\n\n");
+    EXPECT_TRUE(textIs("alpha\nbeta\n\n"));
 }
 
 // With the shipped C++ scheme: keywords, comments and strings in their
@@ -147,26 +149,28 @@ protected:
         std::string scheme = e2e::hostPath(std::getenv("JEX_PROGRAM_DIR") ? std::getenv("JEX_PROGRAM_DIR") : "program");
         startHost("\"" + scheme + "\\Syntax\\cpp.xml\"");
     }
-    // Whether some pixel of text line `line` has exactly this colour.
-    bool lineHasColour(int line, COLORREF colour) {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(editor, nullptr), &info);
-        int height = info.rcCaret.bottom - info.rcCaret.top;
+    // Whether some pixel of text line `line` on the screen has exactly this
+    // colour.
+    bool lineHasColour(const e2e::ScreenImage& screen, int line, COLORREF colour) {
+        int height = lineHeight();
         if (height <= 0) height = 18;
         RECT client;
         GetClientRect(editor, &client);
-        HDC screen = GetDC(nullptr);
-        bool found = false;
-        for (int y = line * height; y < (line + 1) * height && !found; ++y) {
-            for (int x = 18; x < client.right - 20 && !found; ++x) {
-                POINT p = {x, y};
-                ClientToScreen(editor, &p);
-                found = GetPixel(screen, p.x, p.y) == colour;
-            }
-        }
-        ReleaseDC(nullptr, screen);
-        return found;
+        POINT origin = {0, 0};
+        ClientToScreen(editor, &origin);
+        for (int y = line * height; y < (line + 1) * height; ++y)
+            for (int x = 18; x < client.right - 20; ++x)
+                if (screen.at(origin.x + x, origin.y + y) == colour) return true;
+        return false;
+    }
+    // Waits until the colour shows on one of these lines.
+    ::testing::AssertionResult colourShows(const char* what, std::initializer_list<int> lines, COLORREF colour) {
+        return e2e::waitFor(what, [&] {
+            e2e::ScreenImage screen = e2e::captureScreen();
+            for (int line : lines)
+                if (lineHasColour(screen, line, colour)) return true;
+            return false;
+        }, true);
     }
 };
 
@@ -181,13 +185,14 @@ TEST_F(HighlightedEditor, KeywordsCommentsStringsAndSelectionInTheSchemeColours)
             "    return 0;\n"
             "}\n");
     clickAt(17 + 40, 3 * 18 + 9);
+    RECT caret = e2e::caretRect(editor);
     chord(VK_SHIFT, VK_DOWN);
-    e2e::pause(500);
+    // The selection has grown by a line once the caret is on the next one.
+    EXPECT_TRUE(e2e::waitFor("the caret's top", [&] { return e2e::caretRect(editor).top; }, caret.bottom));
     EXPECT_FALSE(e2e::screenshot("editor-highlighted").empty());
-    EXPECT_TRUE(lineHasColour(3, RGB(0x00, 0x00, 0xC0)) || lineHasColour(7, RGB(0x00, 0x00, 0xC0)))
-        << "no keyword colour";
-    EXPECT_TRUE(lineHasColour(1, RGB(0x00, 0x80, 0x00))) << "no comment colour";
-    EXPECT_TRUE(lineHasColour(2, RGB(0x00, 0x80, 0x00))) << "the comment's second line";
+    EXPECT_TRUE(colourShows("the keyword colour on line 3 or 7", {3, 7}, RGB(0x00, 0x00, 0xC0))) << "no keyword colour";
+    EXPECT_TRUE(colourShows("the comment colour on line 1", {1}, RGB(0x00, 0x80, 0x00))) << "no comment colour";
+    EXPECT_TRUE(colourShows("the comment colour on line 2", {2}, RGB(0x00, 0x80, 0x00))) << "the comment's second line";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "store/db_connection.h"
 #include "store/schema.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/wait.h"
 
 namespace {
 
@@ -41,9 +42,10 @@ protected:
         GetWindowRect(frame, &r);
         return {r.right - r.left, r.bottom - r.top};
     }
+    // Done by the frame's thread; returns once it has laid the window out.
     void resize(int width, int height) {
         SetWindowPos(frame, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-        e2e::pause(300);
+        ASSERT_TRUE(e2e::waitForIdle(frame));
     }
     HWND child(const char* cls, int id = -1) const { return e2e::findDescendant(frame, cls, id); }
     HWND outerSplitter() const { return child(kSplitterClass); }
@@ -54,14 +56,15 @@ protected:
 
     // Drags the bar of `splitter` that starts at `barStart` so that it
     // starts at `to` (along the split), with the left button pressed in the
-    // middle of the bar, as the mouse would.
+    // middle of the bar, as the mouse would; returns once the drag has
+    // been handled.
     void dragBar(HWND splitter, bool rows, int barStart, int to) {
         auto at = [rows](int along) { return rows ? MAKELPARAM(10, along + 2) : MAKELPARAM(along + 2, 10); };
         PostMessageA(splitter, WM_LBUTTONDOWN, MK_LBUTTON, at(barStart));
         PostMessageA(splitter, WM_MOUSEMOVE, MK_LBUTTON, at((barStart + to) / 2));
         PostMessageA(splitter, WM_MOUSEMOVE, MK_LBUTTON, at(to));
         PostMessageA(splitter, WM_LBUTTONUP, 0, at(to));
-        e2e::pause(400);
+        ASSERT_TRUE(e2e::waitForIdle(frame));
     }
 
     ProgramFolder folder;
@@ -123,21 +126,18 @@ TEST_F(Frame, ToolbarButtonsTooltipsAndPrompts) {
         RECT button = e2e::toolbarButtonRect(program->pid(), toolBar, e.command);
         e2e::moveMouse(button.left + 5, button.top + 5);
         e2e::moveMouse((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-        std::string tip;
-        for (int i = 0; i < 40 && tip != e.tooltip; ++i) {
-            e2e::pause(100);
+        // The tip shows once the pointer has rested for the tooltip's delay.
+        EXPECT_TRUE(e2e::waitFor("the tooltip", [&] {
             HWND tooltip = program->findWindow(nullptr, "tooltips_class32");
-            tip = tooltip ? e2e::windowText(tooltip) : "";
-        }
-        EXPECT_EQ(tip, e.tooltip);
-        EXPECT_EQ(e2e::statusText(program->pid(), status, 0), e.prompt);
+            return tooltip ? e2e::windowText(tooltip) : std::string();
+        }, std::string(e.tooltip)));
+        EXPECT_TRUE(e2e::waitForStatus(program->pid(), status, 0, e.prompt));
         if (e.command == 32801) {
             EXPECT_FALSE(e2e::screenshot("frame-tooltip").empty());
         }
     }
     e2e::moveMouse(1200, 700);  // off the window: the idle prompt returns
-    e2e::pause(300);
-    EXPECT_EQ(e2e::statusText(program->pid(), status, 0), "就绪");
+    EXPECT_TRUE(e2e::waitForStatus(program->pid(), status, 0, "就绪"));
 }
 
 TEST_F(Frame, ThreeTabbedViewsFillTheirPanesAndFollowResizes) {
@@ -219,9 +219,9 @@ TEST_F(Frame, CompactionShrinksTheFileAndKeepsEveryRow) {
     EXPECT_EQ(e2e::windowText(GetDlgItem(busy, 1000)), "压缩中……");
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(busy, IDCANCEL)));
     EXPECT_FALSE(IsWindowEnabled(frame));
-    EXPECT_FALSE(e2e::screenshot("frame-compacting").empty());
+    EXPECT_FALSE(e2e::screenshot("frame-compacting", true).empty());  // the busy bar moves
     PostMessageA(frame, WM_CLOSE, 0, 0);  // must wait for the compaction
-    e2e::pause(500);
+    ASSERT_TRUE(e2e::waitForIdle(frame));
     EXPECT_TRUE(program->running());
 
     locker.execute("COMMIT;");
@@ -240,9 +240,10 @@ TEST_F(Frame, CompactionShrinksTheFileAndKeepsEveryRow) {
 
 TEST_F(Frame, WindowIsUsableAgainAfterCompaction) {
     PostMessageA(frame, WM_COMMAND, 32801, 0);
-    for (int i = 0; i < 100 && (!IsWindowEnabled(frame) || program->findWindow(e2e::kTitle, e2e::kDialogClass)); ++i)
-        e2e::pause(100);
-    e2e::pause(300);
+    ASSERT_TRUE(e2e::waitForIdle(frame));  // the compaction has begun
+    EXPECT_TRUE(e2e::waitFor("the frame disabled or a dialog shown", [&] {
+        return !IsWindowEnabled(frame) || program->findWindow(e2e::kTitle, e2e::kDialogClass) != nullptr;
+    }, false));
     EXPECT_TRUE(IsWindowEnabled(frame));
     EXPECT_FALSE(program->findWindow(e2e::kTitle, e2e::kDialogClass));
     resize(800, 600);
@@ -266,16 +267,12 @@ TEST_F(Frame, CompactionFailureShowsTheEngineMessageAndFreesTheWindow) {
 
     PostMessageA(frame, WM_COMMAND, 32801, 0);
     HWND box = nullptr;
-    for (int i = 0; i < 100 && !box; ++i) {
-        e2e::pause(100);
-        HWND found = program->findWindow(e2e::kTitle, e2e::kDialogClass);
-        if (found && e2e::messageBoxText(found).find("ERROR") != std::string::npos) box = found;
-    }
-    ASSERT_TRUE(box) << "no message about the failure";
-    EXPECT_EQ(e2e::messageBoxText(box), "UNKNOWN_ERROR[26]: file is not a database");
+    ASSERT_TRUE(e2e::waitFor("the message about the failure", [&] {
+        box = program->findWindow(e2e::kTitle, e2e::kDialogClass);
+        return box ? e2e::messageBoxText(box) : std::string();
+    }, "UNKNOWN_ERROR[26]: file is not a database"));
     EXPECT_FALSE(e2e::screenshot("frame-compaction-failed").empty());
-    e2e::clickButton(box, IDOK);
-    e2e::pause(300);
+    ASSERT_TRUE(e2e::answerBox(box, IDOK, frame));
     EXPECT_TRUE(IsWindowEnabled(frame));
     EXPECT_EQ(e2e::readFile(foreign).size(), 8192u);
 }
@@ -292,31 +289,22 @@ TEST_F(Frame, AboutBoxShowsTheAboutPage) {
     EXPECT_GT(e2e::clientSize(page).cy, 120) << "room for the heading and the contact lines";
     EXPECT_FALSE(e2e::screenshot("frame-about").empty());
     e2e::clickButton(about, IDOK);
-    e2e::pause(300);
+    EXPECT_TRUE(e2e::waitForGone(about));
     EXPECT_FALSE(program->findWindow("关于 墨舟", e2e::kDialogClass));
 }
 
 // F6 and Shift+F6 move the focus through tree, code view and pane.
 TEST_F(Frame, NextAndPreviousPaneCycleThroughTheThreeViews) {
-    auto focused = [&] {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &info);
-        return info.hwndFocus;
-    };
+    auto focusIs = [&](HWND view) { return e2e::waitFor("the focus", [&] { return e2e::focusOf(frame); }, view); };
     const HWND order[] = {itemView(), codeView(), paneView()};
     PostMessageA(frame, WM_COMMAND, 57680, 0);  // from the tree, the first active view
-    e2e::pause(200);
-    EXPECT_EQ(focused(), order[1]);
+    EXPECT_TRUE(focusIs(order[1]));
     PostMessageA(frame, WM_COMMAND, 57680, 0);
-    e2e::pause(200);
-    EXPECT_EQ(focused(), order[2]);
+    EXPECT_TRUE(focusIs(order[2]));
     PostMessageA(frame, WM_COMMAND, 57680, 0);
-    e2e::pause(200);
-    EXPECT_EQ(focused(), order[0]);
+    EXPECT_TRUE(focusIs(order[0]));
     PostMessageA(frame, WM_COMMAND, 57681, 0);
-    e2e::pause(200);
-    EXPECT_EQ(focused(), order[2]);
+    EXPECT_TRUE(focusIs(order[2]));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A running jexmarlo.exe after a first run, with the main window's parts
 // found and small steps a user would take: expand, select, press keys, use
-// the tool strip, edit labels, answer message boxes.
+// the tool strip, edit labels, type, answer message boxes.  Each step
+// returns once the program has handled it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "store/db_connection.h"
 #include "store/schema.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/wait.h"
 #include "tests/store/test_db.h"
 
 namespace e2e {
@@ -61,31 +63,30 @@ protected:
     DWORD pid() const { return program->pid(); }
     std::vector<std::string> labels(HTREEITEM parent) { return treeLabels(pid(), tree, parent); }
     HTREEITEM find(HTREEITEM parent, const std::string& label) { return treeFind(pid(), tree, parent, label); }
+    // Tree messages are sent: handled when SendMessage returns.
     void select(HTREEITEM item) {
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     }
-    void expand(HTREEITEM item) {
-        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-        pause(200);
-    }
+    void expand(HTREEITEM item) { SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item)); }
+    // Posted, as the keyboard's keys are.
     void key(WPARAM vk) {
         PostMessageA(tree, WM_KEYDOWN, vk, 0);
-        pause(400);
+        ASSERT_TRUE(waitForIdle(frame));
     }
     void stripButton(int id) {
         PostMessageA(strip, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(strip, id)));
-        pause(400);
+        ASSERT_TRUE(waitForIdle(frame));
     }
     // The label editor of the tree, while one is open.
     HWND labelEditor() { return findDescendant(tree, "Edit"); }
+    HWND waitForLabelEditor() { return waitForDescendant(tree, "Edit"); }
     // Types `text` into the open label editor and ends the edit (or
     // cancels it, as Esc does).
     void finishEdit(const char* text, bool cancel = false) {
-        HWND edit = labelEditor();
+        HWND edit = waitForLabelEditor();
         ASSERT_TRUE(edit) << "no label editor";
         if (text) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
         SendMessageA(tree, TVM_ENDEDITLABELNOW, cancel, 0);
-        pause(300);
     }
     HWND codeView() const { return findDescendant(frame, "Afx:jexmarlo:CodeView"); }
     // The editor of the current text (the visible one).
@@ -106,14 +107,35 @@ protected:
     void focusEditor() {
         HWND editor = visibleEditor();
         ASSERT_TRUE(editor);
-        RECT r;
-        GetWindowRect(editor, &r);
-        ASSERT_TRUE(clickToFocus(r.left + 60, r.top + 10, editor)) << "the editor did not take the focus";
+        ASSERT_TRUE(clickIntoText(editor, {60, 10}));
+    }
+    // Types at the end of the current text once its editor has the
+    // keyboard, and waits until the text shows what was typed.
+    void typeText(const char* ascii) {
+        HWND editor = visibleEditor();
+        ASSERT_TRUE(waitForKeyboard(editor));
+        std::string expected = windowText(editor) + ascii;
+        typeAscii(ascii);
+        ASSERT_TRUE(waitForText(editor, expected));
+    }
+    // A key chord for the current editor, once it has the keyboard.
+    void editorChord(WORD modifier, WORD vk) {
+        ASSERT_TRUE(waitForKeyboard(visibleEditor()));
+        chord(modifier, vk);
     }
     std::string statusPane(int pane) { return statusText(pid(), findDescendant(frame, STATUSCLASSNAMEA), pane); }
+    template <class Expected>
+    ::testing::AssertionResult statusPaneIs(int pane, const Expected& expected) {
+        return waitForStatus(pid(), findDescendant(frame, STATUSCLASSNAMEA), pane, expected);
+    }
 
-    HWND messageBox() { return program->waitForWindow(nullptr, kDialogClass, 10000); }
+    HWND messageBox() { return program->waitForWindow(nullptr, kDialogClass); }
+    // Answers a message box; returns once the program has gone on.
+    void answer(HWND box, int button) { ASSERT_TRUE(answerBox(box, button, frame)); }
     std::vector<std::string> codeTabLabels() { return tabLabels(pid(), codeTabs); }
+    ::testing::AssertionResult codeTabsAre(const Rows& expected) {
+        return waitForTabLabels(pid(), codeTabs, expected);
+    }
 
     ProgramFolder folder;
     std::unique_ptr<Program> program;
@@ -123,6 +145,5 @@ protected:
     HWND codeTabs = nullptr;
     HTREEITEM top = nullptr;
 };
-
 
 }  // namespace e2e

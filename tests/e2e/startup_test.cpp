@@ -8,6 +8,7 @@
 #include "store/db_connection.h"
 #include "store/schema.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/wait.h"
 #include "tests/store/test_db.h"
 
 namespace {
@@ -132,6 +133,7 @@ TEST(Startup, ExistingDatabaseIsOpenedWithoutAsking) {
     ASSERT_TRUE(program.start());
     HWND frame = program.waitForWindow(kTitle, kFrameClass);
     ASSERT_TRUE(frame);
+    ASSERT_TRUE(e2e::waitForIdle(frame));  // the start-up has run to its end
     EXPECT_FALSE(program.findWindow(nullptr, kDialogClass)) << "a dialog appeared on a normal start";
     expectCleanExit(program, frame);
 

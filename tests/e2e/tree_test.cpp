@@ -130,8 +130,7 @@ TEST_F(Tree, DeletingAFolderRemovesItsWholeSubtreeAndClosesItsTexts) {
     EXPECT_EQ(e2e::windowText(box), "确认删除");
     EXPECT_EQ(e2e::messageBoxText(box), "目录\"outer\"及其所有子目录及对应文章将被删除且不可恢复，确认？");
     EXPECT_FALSE(e2e::screenshot("tree-delete-question").empty());
-    e2e::clickButton(box, IDYES);
-    e2e::pause(500);
+    answer(box, IDYES);
 
     EXPECT_EQ(labels(top), std::vector<std::string>{});
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"欢迎"});
@@ -150,8 +149,7 @@ TEST_F(Tree, DeleteAsksAboutATextAndNoMeansNo) {
     HWND box = messageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(e2e::messageBoxText(box), "文本\"keep.c\"及其对应附件将被删除且不可恢复，确认？");
-    e2e::clickButton(box, IDNO);
-    e2e::pause(300);
+    answer(box, IDNO);
     EXPECT_EQ(labels(top), std::vector<std::string>{"keep.c"});
     EXPECT_EQ(query("SELECT COUNT(*) FROM tree_tbl;"), Rows{"2"});
 }
@@ -163,8 +161,7 @@ TEST_F(Tree, CommandsWithoutSelectionSaySo) {
     HWND box = messageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(e2e::messageBoxText(box), "未选择任何项！");
-    e2e::clickButton(box, IDOK);
-    e2e::pause(300);
+    answer(box, IDOK);
 
     select(top);  // a folder
     PostMessageA(frame, WM_COMMAND, 32800, 0);
@@ -175,33 +172,26 @@ TEST_F(Tree, CommandsWithoutSelectionSaySo) {
 }
 
 // Real mouse input: the first click of a freshly shown window may go to its
-// activation, so a gesture is repeated (a few times at most) until it has
-// taken effect.
+// activation, so a gesture is repeated until it has taken effect.
 TEST_F(Tree, DoubleClickOpensAndTheContextMenuCreatesInTheFolderClicked) {
     addNode(1, 1, 1, "clicked.c");
     start();
     SetForegroundWindow(frame);
     expand(top);
     RECT text = e2e::treeItemRect(pid(), tree, find(top, "clicked.c"));
-    for (int attempt = 0; attempt < 3 && codeTabLabels() != std::vector<std::string>{"clicked.c"}; ++attempt) {
-        e2e::click((text.left + text.right) / 2, (text.top + text.bottom) / 2);
-        e2e::pause(300);
-        e2e::click((text.left + text.right) / 2, (text.top + text.bottom) / 2, false, 2);
-        e2e::pause(500);
-    }
-    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"clicked.c"});
+    POINT label = {(text.left + text.right) / 2, (text.top + text.bottom) / 2};
+    EXPECT_TRUE(e2e::repeatUntil(
+        tree, [&] { e2e::click(label.x, label.y, false, 2); }, "the code view's tabs", [&] { return codeTabLabels(); },
+        std::vector<std::string>{"clicked.c"}));
 
     RECT folderRect = e2e::treeItemRect(pid(), tree, top);
-    HWND menu = nullptr;
-    for (int attempt = 0; attempt < 3 && !menu; ++attempt) {
-        e2e::click((folderRect.left + folderRect.right) / 2, (folderRect.top + folderRect.bottom) / 2, true);
-        menu = program->waitForWindow(nullptr, "#32768", 3000);
-    }
-    ASSERT_TRUE(menu) << "no context menu";
+    POINT folderLabel = {(folderRect.left + folderRect.right) / 2, (folderRect.top + folderRect.bottom) / 2};
+    ASSERT_TRUE(e2e::repeatUntil(
+        tree, [&] { e2e::click(folderLabel.x, folderLabel.y, true); }, "a context menu shown",
+        [&] { return program->findWindow(nullptr, "#32768") != nullptr; }, true));
     EXPECT_FALSE(e2e::screenshot("tree-context-menu").empty());
     e2e::pressKey('F');  // 新建目录(&F)
-    e2e::pause(500);
-    ASSERT_TRUE(labelEditor());
+    ASSERT_TRUE(waitForLabelEditor());
     EXPECT_EQ(e2e::windowText(labelEditor()), "新建目录2");
     finishEdit("made by menu");
     EXPECT_EQ(query("SELECT pId, turn, type FROM tree_tbl WHERE title = 'made by menu';"), Rows{"1|2|0"});
@@ -214,8 +204,7 @@ protected:
         e2e::RemoteBuffer buffer(pid(), sizeof(JEXTREEDRAGDROP));
         JEXTREEDRAGDROP result = {dragged, target, onLabel ? 1 : 0};
         buffer.write(&result, sizeof result);
-        SendMessageA(frame, WM_TREE_DRAGDROP, 0, buffer.address());
-        e2e::pause(300);
+        SendMessageA(frame, WM_TREE_DRAGDROP, 0, buffer.address());  // the move is done when it returns
     }
 };
 
