@@ -171,6 +171,52 @@ TEST_F(Tree, CommandsWithoutSelectionSaySo) {
     e2e::clickButton(box, IDOK);
 }
 
+// A delete that fails part way down (a trigger refuses one row) is rolled
+// back as a whole: the tree keeps the folder and its children, and the text
+// open from inside it stays open.
+TEST_F(Tree, AFailedDeleteKeepsTheItemItsChildrenAndItsOpenText) {
+    int outer = addNode(1, 1, 0, "outer");
+    addNode(outer, 1, 1, "open.c");
+    int inner = addNode(outer, 2, 0, "inner");
+    int refused = addNode(inner, 1, 1, "refused.c");
+    {
+        store::DbConnection db;
+        db.openWithKey(e2e::databasePath(folder).c_str(), store::kPassPhrase);
+        db.execute(("CREATE TRIGGER refuse_trig BEFORE DELETE ON tree_tbl WHEN OLD.ItemId = " + std::to_string(refused) +
+                    " BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;")
+                       .c_str());
+    }
+    const Rows before = query("SELECT ItemId, pId, title FROM tree_tbl ORDER BY ItemId;");
+    start();
+    expand(top);
+    HTREEITEM outerItem = find(top, "outer");
+    expand(outerItem);
+    select(find(outerItem, "open.c"));
+    openSelected();
+    ASSERT_TRUE(codeTabsAre({"open.c"}));
+
+    select(outerItem);
+    key(VK_DELETE);
+    HWND question = messageBox();
+    ASSERT_TRUE(question);
+    ASSERT_EQ(e2e::windowText(question), "确认删除");
+    e2e::clickButton(question, IDYES);
+    ASSERT_TRUE(e2e::waitForGone(question));
+    HWND failure = messageBox();
+    ASSERT_TRUE(failure);
+    EXPECT_NE(e2e::messageBoxText(failure).find("refused by the test"), std::string::npos)
+        << e2e::messageBoxText(failure);
+    answer(failure, IDOK);
+
+    EXPECT_EQ(labels(top), std::vector<std::string>{"outer"});
+    EXPECT_EQ(labels(outerItem), (std::vector<std::string>{"open.c", "inner"}));
+    expand(find(outerItem, "inner"));
+    EXPECT_EQ(labels(find(outerItem, "inner")), std::vector<std::string>{"refused.c"});
+    EXPECT_TRUE(codeTabsAre({"open.c"}));
+    EXPECT_EQ(query("SELECT ItemId, pId, title FROM tree_tbl ORDER BY ItemId;"), before);
+    EXPECT_EQ(query("SELECT COUNT(*) FROM content_tbl;"), Rows{"2"});
+}
+
 // Real mouse input: the first click of a freshly shown window may go to its
 // activation, so a gesture is repeated until it has taken effect.
 TEST_F(Tree, DoubleClickOpensAndTheContextMenuCreatesInTheFolderClicked) {

@@ -1,0 +1,181 @@
+// The program with its skin library: the library is loaded, the search box
+// sits on the toolbar and reports searches, and the tree's items are moved
+// by dragging them with the real mouse.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <functional>
+
+#include "tests/e2e/driver.h"
+#include "tests/e2e/main_window_fixture.h"
+#include "tests/e2e/wait.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+// Whether process `pid` has loaded a module of this name.
+bool hasModule(DWORD pid, const char* name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    MODULEENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Module32First(snapshot, &entry); more && !found; more = Module32Next(snapshot, &entry))
+        found = _stricmp(entry.szModule, name) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+class Skin : public e2e::MainWindowTest {
+protected:
+    HWND toolBar() const { return e2e::findDescendant(frame, TOOLBARCLASSNAMEA); }
+    HWND searchBox() const { return e2e::findDescendant(toolBar(), "jexSearchBox"); }
+    HWND searchField() const { return e2e::findDescendant(searchBox(), "Edit"); }
+    // The search box's rectangle in the toolbar's client coordinates.
+    RECT boxOnToolBar() const {
+        RECT r;
+        GetWindowRect(searchBox(), &r);
+        MapWindowPoints(nullptr, toolBar(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    // Resizes the frame so that its toolbar is `width` pixels wide.
+    void setToolBarWidth(int width) {
+        RECT window, bar;
+        GetWindowRect(frame, &window);
+        GetClientRect(toolBar(), &bar);
+        SetWindowPos(frame, nullptr, 0, 0, window.right - window.left + width - bar.right, window.bottom - window.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        ASSERT_TRUE(e2e::waitFor("the toolbar's width", [&] { return e2e::clientSize(toolBar()).cx; }, width));
+    }
+    void focusSearchField() {
+        RECT r;
+        GetWindowRect(searchField(), &r);
+        ASSERT_TRUE(e2e::repeatUntil(
+            searchField(), [&] { e2e::click(r.left + 10, (r.top + r.bottom) / 2); }, "the search field's keyboard",
+            [&] { return e2e::hasKeyboard(searchField()); }, true));
+    }
+    // The screen colour at a point.
+    static COLORREF pixel(POINT p) {
+        HDC screen = GetDC(nullptr);
+        COLORREF c = GetPixel(screen, p.x, p.y);
+        ReleaseDC(nullptr, screen);
+        return c;
+    }
+    // Waits until the colour at `p` has changed from `from` and then holds
+    // still (a fade has ended).
+    ::testing::AssertionResult settledAway(POINT p, COLORREF from) {
+        auto changed = e2e::waitFor("the colour of the search box's frame", [&] { return pixel(p) != from; }, true);
+        if (!changed) return changed;
+        COLORREF last = pixel(p);
+        return e2e::waitFor("the frame's fade", [&] {
+            Sleep(60);  // sampling the fade, which runs on a 25 ms timer
+            COLORREF now = pixel(p);
+            bool still = now == last;
+            last = now;
+            return still;
+        }, true);
+    }
+
+    POINT labelCentre(HTREEITEM item) {
+        RECT r = e2e::treeItemRect(pid(), tree, item);
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+    // A real drag: pressed at `from`, moved in steps to `to` (the program
+    // handles each step before the next), then released after `whileHeld`.
+    // The program's thread is seen idle through the frame, whose repaint
+    // leaves the tree, the drag image and the insertion mark alone.
+    void drag(POINT from, POINT to, const std::function<void()>& whileHeld = {}) {
+        auto step = [&](POINT p) {
+            e2e::moveMouse(p.x, p.y);
+            ASSERT_TRUE(e2e::waitForIdle(frame));
+        };
+        step(from);
+        e2e::leftButton(true);
+        ASSERT_TRUE(e2e::waitForIdle(frame));
+        const int steps = 12;
+        for (int i = 1; i <= steps; ++i) step({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+        step({to.x + 1, to.y});  // one more move on the target itself
+        if (whileHeld) whileHeld();
+        e2e::leftButton(false);
+        ASSERT_TRUE(e2e::waitForIdle(frame));
+    }
+};
+
+TEST_F(Skin, TheSearchBoxSitsRightAlignedOnTheToolbarAndHidesWhenThereIsNoRoom) {
+    start();
+    EXPECT_TRUE(hasModule(pid(), "jexUI.dll"));
+    ASSERT_TRUE(searchBox());
+    RECT box = boxOnToolBar();
+    int width = e2e::clientSize(toolBar()).cx;
+    EXPECT_EQ(box.left, width - 175);
+    EXPECT_EQ(box.top, 8);
+    EXPECT_EQ(box.right - box.left, 170);
+    EXPECT_EQ(box.bottom - box.top, 32);
+    EXPECT_TRUE(IsWindowVisible(searchBox()));
+    EXPECT_FALSE(e2e::screenshot("skin-search-box").empty());
+
+    RECT about = e2e::toolbarButtonRect(pid(), toolBar(), 57664);
+    MapWindowPoints(nullptr, toolBar(), reinterpret_cast<POINT*>(&about), 2);
+    setToolBarWidth(about.right + 175);  // one pixel short of the room it needs
+    EXPECT_TRUE(e2e::waitForGone(searchBox()));
+    setToolBarWidth(about.right + 176);
+    EXPECT_TRUE(e2e::waitFor("the search box shown", [&] { return IsWindowVisible(searchBox()) != FALSE; }, true));
+    EXPECT_EQ(boxOnToolBar().left, about.right + 1);
+}
+
+TEST_F(Skin, TheSearchBoxFadesToItsFocusLookAndAnEmptySearchAsksForText) {
+    start();
+    ASSERT_TRUE(searchBox());
+    RECT box;
+    GetWindowRect(searchBox(), &box);
+    POINT border = {box.left + 1, (box.top + box.bottom) / 2};
+    COLORREF unfocused = pixel(border);
+    focusSearchField();
+    EXPECT_TRUE(settledAway(border, unfocused));
+    EXPECT_FALSE(e2e::screenshot("skin-search-box-focused").empty());
+
+    e2e::pressKey(VK_RETURN);
+    HWND box1 = messageBox();
+    ASSERT_TRUE(box1);
+    EXPECT_EQ(e2e::messageBoxText(box1), "请输入内容！");
+    answer(box1, IDOK);
+}
+
+TEST_F(Skin, DraggingATextOntoAFolderMovesItThere) {
+    int folderId = addNode(1, 1, 0, "box");
+    addNode(folderId, 1, 1, "inside.c");
+    int text = addNode(1, 2, 1, "moved.c");
+    start();
+    expand(top);
+    HTREEITEM folderItem = find(top, "box");
+    HTREEITEM textItem = find(top, "moved.c");
+    ASSERT_TRUE(folderItem && textItem);
+    drag(labelCentre(textItem), labelCentre(folderItem), [&] { EXPECT_FALSE(e2e::screenshot("skin-tree-drag").empty()); });
+    EXPECT_TRUE(e2e::waitFor("the dragged text's row",
+                             [&] { return query("SELECT pId, turn FROM tree_tbl WHERE ItemId = " + std::to_string(text) + ";"); },
+                             Rows{std::to_string(folderId) + "|2"}));
+    EXPECT_EQ(labels(top), std::vector<std::string>{"box"});
+    EXPECT_EQ(labels(find(top, "box")), (std::vector<std::string>{"inside.c", "moved.c"}));
+}
+
+TEST_F(Skin, DraggingAFolderOntoItsOwnChildChangesNothing) {
+    int parent = addNode(1, 1, 0, "parent");
+    addNode(parent, 1, 0, "child");
+    start();
+    expand(top);
+    HTREEITEM parentItem = find(top, "parent");
+    expand(parentItem);
+    HTREEITEM childItem = find(parentItem, "child");
+    ASSERT_TRUE(childItem);
+    const Rows before = query("SELECT ItemId, pId, turn FROM tree_tbl ORDER BY ItemId;");
+    drag(labelCentre(parentItem), labelCentre(childItem));
+    EXPECT_EQ(query("SELECT ItemId, pId, turn FROM tree_tbl ORDER BY ItemId;"), before);
+    EXPECT_EQ(labels(top), std::vector<std::string>{"parent"});
+    EXPECT_EQ(labels(parentItem), std::vector<std::string>{"child"});
+}
+
+}  // namespace
