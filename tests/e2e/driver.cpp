@@ -548,6 +548,14 @@ BOOL CALLBACK findAwaitingPaint(HWND hwnd, LPARAM found) {
     return FALSE;
 }
 
+// A shown window, top-level or child, whose repaint is pending; or null.
+HWND windowAwaitingPaint() {
+    // The desktop's descendants are every top-level window and theirs.
+    HWND found = nullptr;
+    EnumChildWindows(GetDesktopWindow(), findAwaitingPaint, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 bool savePng(const ScreenImage& image, const std::string& path) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
@@ -569,13 +577,6 @@ bool savePng(const ScreenImage& image, const std::string& path) {
 }
 
 }  // namespace
-
-HWND windowAwaitingPaint() {
-    // The desktop's descendants are every top-level window and theirs.
-    HWND found = nullptr;
-    EnumChildWindows(GetDesktopWindow(), findAwaitingPaint, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 bool saveScreenPng(const std::string& path) { return savePng(captureScreen(), path); }
 

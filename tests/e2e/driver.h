@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fw/paths.h"
@@ -211,13 +212,10 @@ std::string databasePath(const ProgramFolder& folder);
 struct ScreenImage {
     int width = 0;
     int height = 0;
-    std::vector<DWORD> pixels;  // 0x00RRGGBB, rows from the top
+    std::vector<DWORD> pixels;  // 0x..RRGGBB, rows from the top
     COLORREF at(int x, int y) const;
 };
 ScreenImage captureScreen();
-// A window of the screen (this one or a descendant) whose repaint is still
-// pending, or null.
-HWND windowAwaitingPaint();
 
 // Once every window has painted and the screen has stopped changing, saves
 // it as <screenshot folder>\<name>.png; returns the path, empty when the

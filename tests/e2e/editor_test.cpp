@@ -132,8 +132,7 @@ TEST_F(Editor, SelectionByKeysAndMouseWithTabAndShiftTab) {
     ASSERT_TRUE(e2e::waitFor("the mouse capture", capture, editor));
     e2e::moveMouse(toScreen.x, toScreen.y);
     // The caret follows the drag to its end.
-    EXPECT_TRUE(e2e::waitFor("the editor", [&] { return e2e::Caret{e2e::hasKeyboard(editor), e2e::caretRect(editor)}; },
-                             e2e::OnLineAt{to.y}));
+    EXPECT_TRUE(e2e::waitFor("the editor", [&] { return e2e::caretOf(editor); }, e2e::OnLineAt{to.y}));
     e2e::leftButton(false);
     EXPECT_TRUE(e2e::waitFor("the mouse capture", capture, HWND(nullptr)));
     EXPECT_FALSE(e2e::screenshot("editor-mouse-selection").empty());

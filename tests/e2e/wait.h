@@ -104,8 +104,8 @@ inline ::testing::AssertionResult waitForIdle(HWND window) {
     if (!IsWindowVisible(window) || size.cx <= 0 || size.cy <= 0)
         return ::testing::AssertionFailure() << describe(window) << " cannot show its thread idle: not shown";
     InvalidateRect(window, nullptr, FALSE);
-    return waitFor(describe(window) + " awaiting its repaint", [=] { return GetUpdateRect(window, nullptr, FALSE) != FALSE; },
-                   false);
+    return waitFor(describe(window) + " awaiting its repaint",
+                   [=] { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }, false);
 }
 
 // Answers a message box as a click on its button would, and waits until the
@@ -140,11 +140,12 @@ template <class Gesture, class Probe, class Expected>
     }
 }
 
-// Where a click into a text left the keyboard and the caret.
+// Whether an editor has the keyboard, and where its caret is.
 struct Caret {
-    bool focused;  // keys go to the editor
-    RECT rect;     // client coordinates; empty when the editor shows none
+    bool focused;
+    RECT rect;  // client coordinates; empty when the editor shows none
 };
+inline Caret caretOf(HWND editor) { return {hasKeyboard(editor), caretRect(editor)}; }
 inline void PrintTo(const Caret& caret, std::ostream* out) {
     *out << (caret.focused ? "focused, " : "not focused, ") << "caret at y " << caret.rect.top << ".."
          << caret.rect.bottom;
@@ -152,9 +153,13 @@ inline void PrintTo(const Caret& caret, std::ostream* out) {
 // A caret, with the focus, on the text line at height `y`.
 struct OnLineAt {
     LONG y;
-    bool operator()(const Caret& caret) const { return caret.focused && caret.rect.top <= y && y < caret.rect.bottom; }
+    bool operator()(const Caret& caret) const {
+        return caret.focused && caret.rect.top <= y && y < caret.rect.bottom;
+    }
 };
-inline void PrintTo(const OnLineAt& line, std::ostream* out) { *out << "focused, the caret on the line at y " << line.y; }
+inline void PrintTo(const OnLineAt& line, std::ostream* out) {
+    *out << "focused, the caret on the line at y " << line.y;
+}
 
 // Clicks into an editor at a point of its client area until it has the
 // keyboard and its caret is on the line clicked.
@@ -162,8 +167,8 @@ inline ::testing::AssertionResult clickIntoText(HWND editor, POINT client) {
     POINT screen = client;
     ClientToScreen(editor, &screen);
     return repeatUntil(
-        editor, [=] { click(screen.x, screen.y); }, "the editor " + describe(editor),
-        [=] { return Caret{hasKeyboard(editor), caretRect(editor)}; }, OnLineAt{client.y});
+        editor, [=] { click(screen.x, screen.y); }, "the editor " + describe(editor), [=] { return caretOf(editor); },
+        OnLineAt{client.y});
 }
 
 }  // namespace e2e
