@@ -76,12 +76,6 @@ void CMainFrame::showTextTimes(const std::string& created, const std::string& mo
     setPaneText(2, ("最后修改：" + modified).c_str());
 }
 
-void CMainFrame::applySettings() {
-    itemView_->selectDefaultScheme();
-    codeView_->applyFontToAll();
-    codeView_->rearmAutoSave();
-}
-
 void CMainFrame::clearTextTimes() {
     setPaneText(1, "创建时间：");
     setPaneText(2, "最后修改：");
@@ -220,6 +214,12 @@ void CMainFrame::focusPane(bool backwards) {
     SetFocus(next->hwnd());
 }
 
+void CMainFrame::applySettings() {
+    itemView_->selectDefaultScheme();
+    codeView_->applyFontToAll();
+    codeView_->rearmAutoSave();
+}
+
 void CMainFrame::recalcLayout() {
     fw::FrameWnd::recalcLayout();
     placeSearchBox();
@@ -240,8 +240,7 @@ void CMainFrame::placeSearchBox() {
                  kSearchBoxHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-// The search box reported a search: its text goes to the pane's title
-// search.
+// The search box reported a search; an empty one asks for text.
 void CMainFrame::search() {
     char text[kSearchTextSize] = {};
     jexsoft_GetSearchText(searchBox_, text, sizeof text);

@@ -86,21 +86,30 @@ protected:
     }
     // A real drag: pressed at `from`, moved in steps to `to` (the program
     // handles each step before the next), then released after `whileHeld`.
-    // The program's thread is seen idle through the frame, whose repaint
-    // leaves the tree, the drag image and the insertion mark alone.
+    // The tree captures the mouse once it has the press; the program's
+    // thread is seen idle through the frame, whose repaint leaves the tree,
+    // the drag image and the insertion mark alone.
     void drag(POINT from, POINT to, const std::function<void()>& whileHeld = {}) {
+        auto capture = [&] { return e2e::threadInfo(tree).hwndCapture; };
         auto step = [&](POINT p) {
             e2e::moveMouse(p.x, p.y);
             ASSERT_TRUE(e2e::waitForIdle(frame));
         };
         step(from);
-        e2e::leftButton(true);
-        ASSERT_TRUE(e2e::waitForIdle(frame));
+        // A press into a window that was not active may only activate it.
+        ASSERT_TRUE(e2e::repeatUntil(
+            tree,
+            [&] {
+                e2e::leftButton(false);
+                e2e::leftButton(true);
+            },
+            "the tree's mouse capture", capture, tree));
         const int steps = 12;
         for (int i = 1; i <= steps; ++i) step({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
         step({to.x + 1, to.y});  // one more move on the target itself
         if (whileHeld) whileHeld();
         e2e::leftButton(false);
+        ASSERT_TRUE(e2e::waitFor("the tree's mouse capture", capture, HWND(nullptr)));
         ASSERT_TRUE(e2e::waitForIdle(frame));
     }
 };
