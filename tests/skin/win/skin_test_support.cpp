@@ -333,12 +333,16 @@ bool moveMouse(POINT p, bool toOwnWindow) {
             return GetCursorPos(&at) && samePoint(at, p);
         });
     }
-    // A move still queued when the X server's copy of an earlier one arrives
-    // can be merged into it and dropped with it: then it is made again.
+    // A move still queued when the X server's copy arrives is merged with
+    // the copy (Wine keeps one mouse move in a queue) and dropped with it.
+    // It is made again then, by way of the next pixel: the pointer is at p
+    // already, and a move to where it is makes no message.
     for (int attempt = 0; attempt < 5; ++attempt) {
         std::size_t since = dispatchedInput().size();
-        INPUT input = moveInput(p);
-        SendInput(1, &input, sizeof input);
+        if (attempt == 0)
+            sendMoves({p});
+        else
+            sendMoves({{p.x + 1, p.y}, p});
         auto arrived = [&](const Dispatched& d) { return isMouseMessage(d.msg) && samePoint(d.pt, p); };
         if (waitForDispatch(since, arrived, 2000)) return true;
     }
