@@ -145,6 +145,8 @@ const auto* const environment = ::testing::AddGlobalTestEnvironment(new SkinEnvi
 
 // --- input bookkeeping ---------------------------------------------------------------------------
 
+bool samePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+
 bool isMouseMessage(UINT msg) {
     return (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || (msg >= WM_NCMOUSEMOVE && msg <= WM_NCMBUTTONDBLCLK);
 }
@@ -154,6 +156,7 @@ struct Dispatched {
     UINT msg;
     WPARAM wParam;
     POINT pt;
+    HCURSOR cursor;  // as the message's handling left it
 };
 std::vector<Dispatched>& dispatchedInput() {
     static std::vector<Dispatched> list;
@@ -172,10 +175,18 @@ bool waitForDispatch(std::size_t since, const std::function<bool(const Dispatche
 }
 
 // The test's own mouse input carries this tag.  Under Wine every move of the
-// pointer also comes back a little later from the X server as input of
-// its own, sometimes with the position before the move; the pump drops all
-// mouse input without the tag, so that the windows see only the test's.
+// pointer also comes back a little later from the X server as input of its
+// own, sometimes with the position before the move, and a move still in the
+// queue when its copy arrives is merged with it (the tag is lost then).  The
+// pump keeps the tagged input and the untagged moves to where the test last
+// moved the pointer, and drops the rest, so that the windows see only the
+// test's moves.
 constexpr ULONG_PTR kTestInput = 0x4A455853;
+POINT intendedPointer = {-1, -1};
+
+bool fromTheTest(const MSG& msg) {
+    return ULONG_PTR(GetMessageExtraInfo()) == kTestInput || samePoint(msg.pt, intendedPointer);
+}
 
 INPUT mouseInput(DWORD flags, POINT p = {}) {
     INPUT input = {};
@@ -189,9 +200,14 @@ INPUT mouseInput(DWORD flags, POINT p = {}) {
     return input;
 }
 
-INPUT moveInput(POINT p) { return mouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p); }
+INPUT moveInput(POINT p) {
+    intendedPointer = p;
+    return mouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p);
+}
 
-bool samePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+// A button goes down or up where the test moved the pointer, not where a
+// stale copy of a move may have put it for a moment.
+INPUT buttonInput(DWORD flags) { return mouseInput(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, intendedPointer); }
 
 }  // namespace
 
@@ -298,12 +314,12 @@ std::vector<Message> MessageLog::of(HWND hwnd, UINT msg, WPARAM wParam) const {
 void pump(const std::function<void(const MSG&)>& afterDispatch) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (isMouseMessage(msg.message) && ULONG_PTR(GetMessageExtraInfo()) != kTestInput) continue;
+        if (isMouseMessage(msg.message) && !fromTheTest(msg)) continue;
         if (messageLog().watches(msg.hwnd)) messageLog().add({msg.hwnd, msg.message, msg.wParam, msg.lParam});
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
         if (isMouseMessage(msg.message) || (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST))
-            dispatchedInput().push_back({msg.message, msg.wParam, msg.pt});
+            dispatchedInput().push_back({msg.message, msg.wParam, msg.pt, GetCursor()});
         if (afterDispatch) afterDispatch(msg);
     }
 }
@@ -333,10 +349,9 @@ bool moveMouse(POINT p, bool toOwnWindow) {
             return GetCursorPos(&at) && samePoint(at, p);
         });
     }
-    // A move still queued when the X server's copy arrives is merged with
-    // the copy (Wine keeps one mouse move in a queue) and dropped with it.
-    // It is made again then, by way of the next pixel: the pointer is at p
-    // already, and a move to where it is makes no message.
+    // Should the move still get lost (merged with a stale copy), it is made
+    // again, by way of the next pixel: the pointer is at p already, and a
+    // move to where it is makes no message.
     for (int attempt = 0; attempt < 5; ++attempt) {
         std::size_t since = dispatchedInput().size();
         if (attempt == 0)
@@ -357,7 +372,7 @@ void sendMoves(const std::vector<POINT>& points) {
 
 bool pressLeft(const POINT* thenMoveTo) {
     std::size_t since = dispatchedInput().size();
-    INPUT inputs[2] = {mouseInput(MOUSEEVENTF_LEFTDOWN), thenMoveTo ? moveInput(*thenMoveTo) : INPUT{}};
+    INPUT inputs[2] = {buttonInput(MOUSEEVENTF_LEFTDOWN), thenMoveTo ? moveInput(*thenMoveTo) : INPUT{}};
     SendInput(thenMoveTo ? 2 : 1, inputs, sizeof(INPUT));
     return waitForDispatch(since, [](const Dispatched& d) {
         return d.msg == WM_LBUTTONDOWN || d.msg == WM_NCLBUTTONDOWN || d.msg == WM_LBUTTONDBLCLK;
@@ -366,7 +381,7 @@ bool pressLeft(const POINT* thenMoveTo) {
 
 bool releaseLeft() {
     std::size_t since = dispatchedInput().size();
-    INPUT input = mouseInput(MOUSEEVENTF_LEFTUP);
+    INPUT input = buttonInput(MOUSEEVENTF_LEFTUP);
     SendInput(1, &input, sizeof input);
     return waitForDispatch(since, [](const Dispatched& d) { return d.msg == WM_LBUTTONUP || d.msg == WM_NCLBUTTONUP; });
 }
@@ -385,6 +400,13 @@ bool pressKey(WORD vk) {
 
 void parkMouse() {
     moveMouse({GetSystemMetrics(SM_CXSCREEN) - 20, GetSystemMetrics(SM_CYSCREEN) - 20}, false);
+}
+
+HCURSOR cursorAfterLastMouseMessage() {
+    const auto& list = dispatchedInput();
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        if (isMouseMessage(it->msg)) return it->cursor;
+    return nullptr;
 }
 
 POINT screenPoint(HWND hwnd, int x, int y) {

@@ -149,6 +149,9 @@ bool clickAt(POINT p);
 bool pressKey(WORD vk);
 // Moves the mouse over the desktop, away from the test windows.
 void parkMouse();
+// The cursor as the last mouse message the pump dispatched left it (it may
+// change later, as the system takes further input from the queue).
+HCURSOR cursorAfterLastMouseMessage();
 
 // Screen point of client point (x, y) of `hwnd`.
 POINT screenPoint(HWND hwnd, int x, int y);
