@@ -163,7 +163,7 @@ void TreeViewSkin::dragTick() {
     TVHITTESTINFO hit = {};
     hit.pt = last_;
     HTREEITEM t = TreeView_HitTest(hwnd(), &hit);
-    if (canTarget(t, last_) && openRestingBranch(t, hit.flags)) track(last_);  // the mark again, in its new place
+    if (canTarget(t, last_) && openRestingBranch(t, hit.flags)) track(last_);  // opening hid the mark
 }
 
 void TreeViewSkin::drop() {

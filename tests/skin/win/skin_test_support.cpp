@@ -193,7 +193,7 @@ INPUT mouseInput(DWORD flags, POINT p = {}) {
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
     input.mi.dwExtraInfo = kTestInput;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
+    if (flags & MOUSEEVENTF_ABSOLUTE) {  // 0 ... 65535 across the screen, rounded to the pixel
         input.mi.dx = (p.x * 65535 + GetSystemMetrics(SM_CXSCREEN) / 2) / (GetSystemMetrics(SM_CXSCREEN) - 1);
         input.mi.dy = (p.y * 65535 + GetSystemMetrics(SM_CYSCREEN) / 2) / (GetSystemMetrics(SM_CYSCREEN) - 1);
     }
@@ -399,6 +399,7 @@ bool pressKey(WORD vk) {
 }
 
 void parkMouse() {
+    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) releaseLeft();
     moveMouse({GetSystemMetrics(SM_CXSCREEN) - 20, GetSystemMetrics(SM_CYSCREEN) - 20}, false);
 }
 

@@ -147,7 +147,8 @@ bool releaseLeft();
 bool clickAt(POINT p);
 // A key pressed and released; waits until the key-up has been dispatched.
 bool pressKey(WORD vk);
-// Moves the mouse over the desktop, away from the test windows.
+// Lets go of the left button if a failed test left it down, and moves the
+// mouse over the desktop, away from the test windows.
 void parkMouse();
 // The cursor as the last mouse message the pump dispatched left it (it may
 // change later, as the system takes further input from the queue).
