@@ -11,6 +11,12 @@ HWND CNavCtrl::create(DWORD style, const RECT& rect, int itemHeight, HWND parent
     return createWindow(new CNavCtrl(itemHeight), kClassName, style, rect, parent, id);
 }
 
+void CNavCtrl::addItem(const std::string& text) {
+    items_.push_back(text);
+    RECT r = itemRect(count() - 1);
+    InvalidateRect(hwnd(), &r, TRUE);
+}
+
 RECT CNavCtrl::itemRect(int index) const {
     RECT client;
     GetClientRect(hwnd(), &client);
@@ -110,20 +116,17 @@ void NavCtrlSkin::load(int width) {
     fade_ = fadeFromHoverTime(file.getInt(section, "HoverTime"));
 }
 
-// One entry per item; items added after the first paint get theirs too.
+// One entry per item, with the parent's pixels under it: all of them taken
+// again after a refresh, otherwise only those of items added since.  The
+// skin has not drawn on a new item's place yet, while the others' places
+// show its drawing: taking those again would copy it into their backgrounds.
 void NavCtrlSkin::syncItems() {
     CNavCtrl* control = nav();
-    std::size_t wanted = control ? std::size_t(control->count()) : 0;
-    if (items_.size() < wanted) {
-        items_.resize(wanted);
-        refresh_ = true;
-    }
-}
-
-void NavCtrlSkin::retakeSnapshots() {
-    CNavCtrl* control = nav();
+    if (!control) return;
+    if (items_.size() < std::size_t(control->count())) items_.resize(std::size_t(control->count()));
     HWND parent = GetParent(hwnd());
-    for (std::size_t i = 0; i < items_.size() && control; ++i) {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].snapshot && !refresh_) continue;
         RECT r = control->itemRect(int(i));
         MapWindowPoints(hwnd(), parent, reinterpret_cast<POINT*>(&r), 2);
         items_[i].snapshot = snapshotOfParent(hwnd(), r);
@@ -163,7 +166,6 @@ void NavCtrlSkin::paint() {
     if (!nav()) return;
     syncItems();
     if (items_.empty()) return;
-    if (refresh_) retakeSnapshots();
     HDC dc = GetDC(hwnd());
     for (int i = 0; i < int(items_.size()); ++i) {
         RECT r = nav()->itemRect(i);
@@ -192,7 +194,6 @@ void NavCtrlSkin::startFadeOut(int index) {
 void NavCtrlSkin::trackHover(POINT p) {
     syncItems();
     if (items_.empty()) return;
-    if (refresh_) retakeSnapshots();
     bool inAny = false;
     for (int i = 0; i < int(items_.size()); ++i) {
         Item& item = items_[std::size_t(i)];
@@ -227,11 +228,14 @@ void NavCtrlSkin::trackHover(POINT p) {
     }
 }
 
+// The hover look goes as the plain look comes in: the last step draws the
+// plain item and ends the fade.
 void NavCtrlSkin::fadeStep(int index) {
     if (index < 0 || index >= int(items_.size())) return;
     Item& item = items_[std::size_t(index)];
-    item.opacity -= fade_.opacityStep;
-    if (item.opacity < 0 || !item.composed) {
+    item.opacity = 255 - nextFadeOpacity(fade_, 255 - item.opacity);
+    if (item.opacity == 0 || !item.composed) {
+        if (item.composed) drawItemNow(index, nullptr);
         item.opacity = 255;
         item.composed = MemoryDC();
         KillTimer(hwnd(), UINT_PTR(index));
@@ -250,11 +254,16 @@ void NavCtrlSkin::fadeStep(int index) {
 }
 
 void NavCtrlSkin::selectionChanged(int index) {
+    if (!items_.empty()) syncItems();  // items added since the last paint
     bool ready = IsWindowVisible(hwnd()) && !items_.empty();
     int previous = selected_;
     selected_ = index;
     if (!ready || index < 0 || index >= int(items_.size())) return;
-    if (previous >= 0 && previous != index) drawItemNow(previous, nullptr);
+    if (previous >= 0 && previous != index && previous < int(items_.size())) {
+        drawItemNow(previous, nullptr);
+        // No longer exempt from hover tracking: the mouse may be on it now.
+        items_[std::size_t(previous)].mouseAway = true;
+    }
     Item& item = items_[std::size_t(index)];
     item.opacity = 255;
     item.composed = MemoryDC();

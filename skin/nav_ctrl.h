@@ -22,7 +22,8 @@ public:
     static HWND create(DWORD style, const RECT& rect, int itemHeight, HWND parent, UINT id);
     static CNavCtrl* fromHandle(HWND hwnd) { return static_cast<CNavCtrl*>(objectOf(hwnd, kClassName)); }
 
-    void addItem(const std::string& text) { items_.push_back(text); }
+    // Appends an item; one added while the control is on the screen is drawn.
+    void addItem(const std::string& text);
     int count() const { return int(items_.size()); }
     const std::string& itemText(int index) const { return items_[std::size_t(index)]; }
     int itemHeight() const { return itemHeight_; }
@@ -63,7 +64,6 @@ private:
     CNavCtrl* nav() const { return CNavCtrl::fromHandle(hwnd()); }
     void load(int width);
     void syncItems();
-    void retakeSnapshots();
     void paint();
     void trackHover(POINT p);
     void startFadeOut(int index);

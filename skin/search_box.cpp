@@ -146,16 +146,31 @@ bool SearchBoxSkin::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
         return false;
     case WM_LBUTTONDOWN: {
         POINT p = {short(LOWORD(lParam)), short(HIWORD(lParam))};
-        if (PtInRect(&glyph_, p)) drawGlyph(true);
+        if (PtInRect(&glyph_, p)) {
+            // The glyph stays pressed until the button comes up, wherever
+            // that is: the release decides on the search and lifts the glyph.
+            glyphPressed_ = true;
+            drawGlyph(true);
+            SetCapture(hwnd());
+        }
         return false;
     }
     case WM_LBUTTONUP: {
+        glyphPressed_ = false;
+        if (GetCapture() == hwnd()) ReleaseCapture();
         drawGlyph(false);
         POINT p = {short(LOWORD(lParam)), short(HIWORD(lParam))};
         if (PtInRect(&glyph_, p)) return false;  // the box reports the search
         result = 1;
         return true;
     }
+    case WM_CAPTURECHANGED:
+        // The capture taken away while the glyph was held: no search.
+        if (glyphPressed_) {
+            glyphPressed_ = false;
+            drawGlyph(false);
+        }
+        return false;
     case kSearchFocusIn:
     case kSearchFocusOut:
         focusChanged(msg == kSearchFocusIn);
@@ -286,10 +301,9 @@ void SearchBoxSkin::focusChanged(bool focused) {
 }
 
 void SearchBoxSkin::fadeStep() {
-    opacity_ += fade_.opacityStep;
-    if (opacity_ > 255) {
-        opacity_ = 255;
-        KillTimer(hwnd(), kFadeTimer);
+    if (opacity_ < 255) {  // a late tick after the end only draws the new look again
+        opacity_ = nextFadeOpacity(fade_, opacity_);
+        if (opacity_ == 255) KillTimer(hwnd(), kFadeTimer);
     }
     const MemoryDC& to = focused_ ? composedFocus_ : composedNormal_;
     const MemoryDC& from = focused_ ? composedNormal_ : composedFocus_;

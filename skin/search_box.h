@@ -74,6 +74,7 @@ private:
     Fade fade_;
     int opacity_ = 255;
     bool focused_ = false;
+    bool glyphPressed_ = false;
     bool grown_ = false;  // the images asked for a larger window
 
     // Rebuilt when refresh_ is set.

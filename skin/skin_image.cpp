@@ -112,15 +112,20 @@ SkinImage SkinImage::loadNineGrid(const std::string& path, COLORREF marker, int&
     image.width_ = grid.width;
     image.height_ = grid.height;
     Gdiplus::Graphics g(image.bitmap_.get());
-    // Each piece is stretched on its own; the flipped tiling keeps the
-    // edges of a piece from taking colour from its neighbours.
+    // Each piece is copied out of the file and stretched on its own, with
+    // flipped tiling at its edges: stretching a part of the file in place
+    // lets the interpolation take colour from the neighbouring pixels (the
+    // marker lines and the next piece), as Wine's GDI+ does.
     Gdiplus::ImageAttributes tiling;
     tiling.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
     for (std::size_t i = 0; i < grid.source.size(); ++i) {
         const Rect& s = grid.source[i];
         const Rect& d = grid.dest[i];
         if (s.width <= 0 || s.height <= 0 || d.width <= 0 || d.height <= 0) continue;
-        g.DrawImage(file.get(), Gdiplus::Rect(d.x, d.y, d.width, d.height), s.x, s.y, s.width, s.height,
+        std::unique_ptr<Gdiplus::Bitmap> piece(
+            file->Clone(Gdiplus::Rect(s.x, s.y, s.width, s.height), PixelFormat32bppARGB));
+        if (!piece || piece->GetLastStatus() != Gdiplus::Ok) continue;
+        g.DrawImage(piece.get(), Gdiplus::Rect(d.x, d.y, d.width, d.height), 0, 0, s.width, s.height,
                     Gdiplus::UnitPixel, &tiling);
     }
     return image;

@@ -13,6 +13,12 @@ Fade fadeFromHoverTime(int milliseconds) {
     return fade;
 }
 
+int nextFadeOpacity(const Fade& fade, int opacity) {
+    if (!fade.fades()) return 255;
+    int next = opacity + fade.opacityStep;
+    return 255 - next < fade.opacityStep ? 255 : next;
+}
+
 std::string idSection(const char* general, int controlId) {
     char name[64];
     std::snprintf(name, sizeof name, "%s.%d", general, controlId);

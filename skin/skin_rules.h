@@ -22,6 +22,11 @@ struct Fade {
 };
 constexpr int kFadeTimerMs = 25;
 Fade fadeFromHoverTime(int milliseconds);
+// The opacity of the look a fade brings in after one more step.  The step
+// that would leave less than a whole step to go lands on 255, so that a fade
+// from 0 ends on the new look exactly, after `steps` ticks (up to 15 steps;
+// beyond, the rounded step adds a tick or a few).  Without a fade: 255.
+int nextFadeOpacity(const Fade& fade, int opacity);
 
 // --- the skin file ------------------------------------------------------------
 

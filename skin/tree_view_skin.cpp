@@ -7,8 +7,10 @@ namespace skin {
 
 namespace {
 
-constexpr UINT_PTR kScrollTimer = 0x7E51;
-constexpr UINT kScrollPeriodMs = 80;
+// Runs while a drag image is shown: scrolls at the edges, opens the branch
+// the pointer rests on.
+constexpr UINT_PTR kDragTimer = 0x7E51;
+constexpr UINT kDragTimerMs = 80;
 
 // The item last under a dragging pointer and since when; one drag runs at a
 // time, so all trees share it.
@@ -41,8 +43,8 @@ bool TreeViewSkin::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
         if (enabled_) drop();
         break;
     case WM_TIMER:
-        if (wParam == kScrollTimer) {
-            edgeScroll();
+        if (wParam == kDragTimer) {
+            dragTick();
             return true;
         }
         break;
@@ -68,6 +70,7 @@ void TreeViewSkin::pressed(POINT p) {
     HTREEITEM item = TreeView_HitTest(hwnd(), &hit);
     source_ = item && (hit.flags & TVHT_ONITEM) ? item : nullptr;
     target_ = nullptr;
+    resting = Resting();  // where an earlier drag rested does not count for this one
 }
 
 bool TreeViewSkin::isSelfOrDescendant(HTREEITEM item) const {
@@ -76,15 +79,20 @@ bool TreeViewSkin::isSelfOrDescendant(HTREEITEM item) const {
     return false;
 }
 
+// Within the tree, and neither the dragged item nor below it.
+bool TreeViewSkin::canTarget(HTREEITEM item, POINT p) const {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    return PtInRect(&client, p) && item && !isSelfOrDescendant(item);
+}
+
 void TreeViewSkin::track(POINT p) {
     last_ = p;
     TVHITTESTINFO hit = {};
     hit.pt = p;
     HTREEITEM t = TreeView_HitTest(hwnd(), &hit);
-    RECT client;
-    GetClientRect(hwnd(), &client);
 
-    if (PtInRect(&client, p) && t && !isSelfOrDescendant(t)) {
+    if (canTarget(t, p)) {
         SetCapture(hwnd());
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
         if (!dragImage_) {
@@ -93,7 +101,7 @@ void TreeViewSkin::track(POINT p) {
                 ImageList_BeginDrag(dragImage_, 0, 8, 8);
                 ImageList_DragEnter(hwnd(), p.x, p.y);
             }
-            SetTimer(hwnd(), kScrollTimer, kScrollPeriodMs, nullptr);
+            SetTimer(hwnd(), kDragTimer, kDragTimerMs, nullptr);
         }
         ImageList_DragMove(p.x, p.y);
         ImageList_DragShowNolock(FALSE);
@@ -114,22 +122,7 @@ void TreeViewSkin::track(POINT p) {
             target_ = nullptr;
         }
         ImageList_DragShowNolock(TRUE);
-
-        // A closed branch the pointer rests on opens.
-        TVITEMA item = {};
-        item.mask = TVIF_STATE | TVIF_CHILDREN;
-        item.hItem = t;
-        item.stateMask = TVIS_EXPANDED;
-        TreeView_GetItem(hwnd(), &item);
-        bool closedBranch = item.cChildren != 0 && !(item.state & TVIS_EXPANDED);
-        if ((hit.flags & TVHT_ONITEM) && closedBranch && t == resting.item &&
-            GetTickCount() - resting.since > kExpandDelayMs) {
-            ImageList_DragShowNolock(FALSE);
-            hideMark();
-            TreeView_Expand(hwnd(), t, TVE_EXPAND);
-            UpdateWindow(hwnd());
-            ImageList_DragShowNolock(TRUE);
-        }
+        openRestingBranch(t, hit.flags);
     } else {
         target_ = nullptr;
         SetCursor(LoadCursor(nullptr, IDC_NO));
@@ -138,6 +131,39 @@ void TreeViewSkin::track(POINT p) {
         resting.item = t;
         resting.since = GetTickCount();
     }
+}
+
+// A closed branch the pointer has rested on for long enough opens; true
+// when it did.
+bool TreeViewSkin::openRestingBranch(HTREEITEM t, UINT hitFlags) {
+    if (!(hitFlags & TVHT_ONITEM) || t != resting.item || GetTickCount() - resting.since <= kExpandDelayMs)
+        return false;
+    TVITEMA item = {};
+    item.mask = TVIF_STATE | TVIF_CHILDREN;
+    item.hItem = t;
+    item.stateMask = TVIS_EXPANDED;
+    TreeView_GetItem(hwnd(), &item);
+    if (item.cChildren == 0 || (item.state & TVIS_EXPANDED)) return false;
+    ImageList_DragShowNolock(FALSE);
+    hideMark();
+    TreeView_Expand(hwnd(), t, TVE_EXPAND);
+    UpdateWindow(hwnd());
+    ImageList_DragShowNolock(TRUE);
+    return true;
+}
+
+// The drag timer: the tree scrolls while the pointer is near an edge, and
+// the branch under a pointer at rest opens (no move comes to look at it).
+void TreeViewSkin::dragTick() {
+    if (!dragImage_ || !source_) return;
+    if (edgeScroll()) {
+        track(last_);
+        return;
+    }
+    TVHITTESTINFO hit = {};
+    hit.pt = last_;
+    HTREEITEM t = TreeView_HitTest(hwnd(), &hit);
+    if (canTarget(t, last_) && openRestingBranch(t, hit.flags)) track(last_);  // opening hid the mark
 }
 
 void TreeViewSkin::drop() {
@@ -154,7 +180,7 @@ void TreeViewSkin::drop() {
 }
 
 void TreeViewSkin::endDrag() {
-    KillTimer(hwnd(), kScrollTimer);
+    KillTimer(hwnd(), kDragTimer);
     if (GetCapture() == hwnd()) ReleaseCapture();
     if (dragImage_) {
         ImageList_DragLeave(hwnd());
@@ -199,20 +225,19 @@ void TreeViewSkin::hideMark() {
 }
 
 // While the pointer is within an item's height of the top or bottom edge,
-// the tree scrolls a line at a time.
-void TreeViewSkin::edgeScroll() {
-    if (!dragImage_ || !source_) return;
+// the tree scrolls a line at a time; true when the pointer is there.
+bool TreeViewSkin::edgeScroll() {
     RECT client;
     GetClientRect(hwnd(), &client);
     int zone = TreeView_GetItemHeight(hwnd());
     int code = last_.y < client.top + zone ? SB_LINEUP : last_.y >= client.bottom - zone ? SB_LINEDOWN : -1;
-    if (code < 0) return;
+    if (code < 0) return false;
     ImageList_DragShowNolock(FALSE);
     hideMark();
     SendMessageA(hwnd(), WM_VSCROLL, WPARAM(code), 0);
     UpdateWindow(hwnd());
     ImageList_DragShowNolock(TRUE);
-    track(last_);
+    return true;
 }
 
 }  // namespace skin

@@ -29,13 +29,16 @@ private:
 
     void pressed(POINT p);
     void track(POINT p);
+    void dragTick();
+    bool openRestingBranch(HTREEITEM item, UINT hitFlags);
     void drop();
     void endDrag();
     bool isSelfOrDescendant(HTREEITEM item) const;
+    bool canTarget(HTREEITEM item, POINT p) const;
     void showMark(int left, int right, int y);
     void hideMark();
     void drawMark() const;
-    void edgeScroll();
+    bool edgeScroll();
 
     bool enabled_ = false;
     HTREEITEM source_ = nullptr;
