@@ -320,13 +320,25 @@ SIZE clientSize(HWND hwnd) {
     return {r.right, r.bottom};
 }
 
-void moveMouse(int x, int y) {
-    SetCursorPos(x, y);
+namespace {
+INPUT pointerAt(int x, int y, DWORD buttons) {
     INPUT input = {};
     input.type = INPUT_MOUSE;
     input.mi.dx = (x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
     input.mi.dy = (y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    return input;
+}
+}  // namespace
+
+void moveMouse(int x, int y) {
+    SetCursorPos(x, y);
+    INPUT input = pointerAt(x, y, 0);
+    SendInput(1, &input, sizeof input);
+}
+
+void leftButtonAt(int x, int y, bool down) {
+    INPUT input = pointerAt(x, y, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
     SendInput(1, &input, sizeof input);
 }
 
