@@ -354,13 +354,6 @@ void click(int x, int y, bool right, int times) {
     SendInput(UINT(input.size()), input.data(), sizeof(INPUT));
 }
 
-void leftButton(bool down) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof input);
-}
-
 GUITHREADINFO threadInfo(HWND window) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;

@@ -153,11 +153,10 @@ void moveMouse(int x, int y);
 // Clicks with the real mouse at a screen point: left or right button, once
 // or twice.
 void click(int x, int y, bool right = false, int times = 1);
-// The left button pressed or released where the pointer is.
-void leftButton(bool down);
-// The same at a screen point, carried by the button's own event: under
-// Wine a pointer move can come back late from the X server at an earlier
-// place, and a button event without a position lands there.
+// The left button pressed or released at a screen point, carried by the
+// button's own event: under Wine a pointer move can come back late from the
+// X server at an earlier place, and a button event without a position lands
+// there.
 void leftButtonAt(int x, int y, bool down);
 // The state of `window`'s thread: focus, active window, capture, caret.
 GUITHREADINFO threadInfo(HWND window);

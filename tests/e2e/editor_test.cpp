@@ -61,10 +61,7 @@ protected:
         ASSERT_TRUE(e2e::waitForKeyboard(editor));
         e2e::chord(modifier, vk);
     }
-    void typeText(const char* ascii) {
-        ASSERT_TRUE(e2e::waitForKeyboard(editor));
-        e2e::typeAscii(ascii);
-    }
+    void typeText(const char* ascii) { ASSERT_TRUE(e2e::typeInto(editor, ascii)); }
 
     std::unique_ptr<Program> host;
     HWND window = nullptr;
@@ -127,13 +124,15 @@ TEST_F(Editor, SelectionByKeysAndMouseWithTabAndShiftTab) {
     ClientToScreen(editor, &fromScreen);
     ClientToScreen(editor, &toScreen);
     auto capture = [&] { return e2e::threadInfo(editor).hwndCapture; };
+    // The button events carry their positions: a pointer move echoed late
+    // by the X server must not move the press or the release.
     e2e::moveMouse(fromScreen.x, fromScreen.y);
-    e2e::leftButton(true);
+    e2e::leftButtonAt(fromScreen.x, fromScreen.y, true);
     ASSERT_TRUE(e2e::waitFor("the mouse capture", capture, editor));
     e2e::moveMouse(toScreen.x, toScreen.y);
     // The caret follows the drag to its end.
     EXPECT_TRUE(e2e::waitFor("the editor", [&] { return e2e::caretOf(editor); }, e2e::OnLineAt{to.y}));
-    e2e::leftButton(false);
+    e2e::leftButtonAt(toScreen.x, toScreen.y, false);
     EXPECT_TRUE(e2e::waitFor("the mouse capture", capture, HWND(nullptr)));
     EXPECT_FALSE(e2e::screenshot("editor-mouse-selection").empty());
     keys({VK_DELETE});

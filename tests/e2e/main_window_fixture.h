@@ -113,9 +113,8 @@ protected:
     // keyboard, and waits until the text shows what was typed.
     void typeText(const char* ascii) {
         HWND editor = visibleEditor();
-        ASSERT_TRUE(waitForKeyboard(editor));
         std::string expected = windowText(editor) + ascii;
-        typeAscii(ascii);
+        ASSERT_TRUE(typeInto(editor, ascii));
         ASSERT_TRUE(waitForText(editor, expected));
     }
     // A key chord for the current editor, once it has the keyboard.

@@ -140,6 +140,25 @@ template <class Gesture, class Probe, class Expected>
     }
 }
 
+// Types ASCII text into an editor where its caret is, a character at a
+// time, each once the one before has arrived (the text has grown by it).
+// Under a heavy load a key can be lost on its way: one that has not arrived
+// once the editor's thread has handled all its input is typed again.
+inline ::testing::AssertionResult typeInto(HWND editor, const std::string& ascii) {
+    ::testing::AssertionResult ready = waitForKeyboard(editor);
+    if (ready) ready = waitForIdle(editor);  // keys sent before have all been handled
+    if (!ready) return ready;
+    std::size_t length = windowText(editor).size();
+    for (char c : ascii) {
+        const char one[2] = {c, '\0'};
+        ::testing::AssertionResult typed = repeatUntil(
+            editor, [&] { typeAscii(one); }, "the length of the text of " + describe(editor),
+            [=] { return windowText(editor).size(); }, ++length);
+        if (!typed) return typed;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // Whether an editor has the keyboard, and where its caret is.
 struct Caret {
     bool focused;
