@@ -344,12 +344,12 @@ void leftButtonAt(int x, int y, bool down) {
 
 void click(int x, int y, bool right, int times) {
     moveMouse(x, y);
-    std::vector<INPUT> input(std::size_t(2 * times));
-    for (std::size_t i = 0; i < input.size(); ++i) {
-        input[i].type = INPUT_MOUSE;
+    // Each button event carries the point (see leftButtonAt).
+    std::vector<INPUT> input;
+    for (int i = 0; i < 2 * times; ++i) {
         bool down = i % 2 == 0;
-        input[i].mi.dwFlags = right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
-                                    : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+        input.push_back(pointerAt(x, y, right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                                              : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP)));
     }
     SendInput(UINT(input.size()), input.data(), sizeof(INPUT));
 }
