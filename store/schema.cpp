@@ -94,7 +94,8 @@ public:
     GbkLikeOnOpen& operator=(const GbkLikeOnOpen&) = delete;
 };
 
-// Opens `fileName`, keyed with `passPhrase` unless it is null.
+// Opens `fileName`, keyed with `passPhrase` unless it is null, with the
+// GBK-aware LIKE.
 void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhrase) {
     GbkLikeOnOpen gbkLike;
     db.openWithKey(fileName, passPhrase);

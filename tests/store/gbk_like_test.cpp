@@ -160,6 +160,17 @@ TEST_F(LikeFunction, ArgumentsNullsAndEscapes) {
     EXPECT_EQ(eval("123 LIKE '1%'"), "1");  // numbers are compared as their text
 }
 
+// A pattern taken from a column changes from row to row: each row is
+// matched with its own.
+TEST_F(LikeFunction, PatternsThatChangeFromRowToRow) {
+    ASSERT_EQ(store::registerGbkLike(db), SQLITE_OK);
+    EXPECT_EQ(eval("group_concat(t LIKE p, ',') FROM (SELECT 'abc' t, 'a%' p UNION ALL SELECT 'abc', 'b%' "
+                   "UNION ALL SELECT 'abc', '%c' UNION ALL SELECT 'a%', 'a!%' UNION ALL SELECT 'ab', 'a!%')"),
+              "1,0,1,0,0");
+    EXPECT_EQ(eval("group_concat(t LIKE 'a!%' ESCAPE e, ',') FROM (SELECT 'a%' t, '!' e UNION ALL SELECT 'a!%', '#')"),
+              "1,1");
+}
+
 TEST_F(LikeFunction, PatternsLongerThanTheLimitAreRefused) {
     ASSERT_EQ(store::registerGbkLike(db), SQLITE_OK);
     sqlite3_limit(db, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 10);
