@@ -10,6 +10,7 @@ namespace {
 
 constexpr char kEmptyName[] = "附件";
 
+// The bytes GBK allows after a lead byte.
 bool isTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
 
 bool isForbiddenSingle(unsigned char c) {

@@ -115,11 +115,14 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-// The program's store: the encrypted file through DbConnection.
+// The program's store: the encrypted file through DbConnection, opened as
+// the program opens it, or else keyed only and so with the engine's LIKE.
+struct EngineLike {};
+
 class StoreDb {
 public:
     StoreDb(const std::string& file, bool exists) { store::openSnippetDatabase(db_, file.c_str(), exists); }
-    explicit StoreDb(const std::string& file) { db_.openWithKey(file.c_str(), store::kPassPhrase); }  // engine's LIKE
+    StoreDb(const std::string& file, EngineLike) { db_.openWithKey(file.c_str(), store::kPassPhrase); }
 
     void execute(const char* statement) { db_.execute(statement); }
     std::int64_t lastInsertId() { return db_.lastInsertId(); }
@@ -275,7 +278,7 @@ const char* const kSearchWords[] = {"代码", "sort", "Tree_4", "不存在", "zz
 void BM_SearchTitles(benchmark::State& state) {
     const std::string word = kSearchWords[state.range(0)];
     StoreDb gbk(searchLibrary(), true);
-    StoreDb engine(searchLibrary());
+    StoreDb engine(searchLibrary(), EngineLike{});
     std::size_t ours = 0, theirs = 0;
     alternate(state, [&] { ours = searchTitles(gbk, word); }, [&] { theirs = searchTitles(engine, word); });
     state.counters["found"] = double(ours);
