@@ -15,9 +15,10 @@ constexpr std::uint8_t kQuote = 0x27;
 constexpr std::uint8_t kEscape = 0x01;
 
 // The offset makes escapes rare, so both directions move a block of bytes at
-// a time and go byte by byte only from a block's first escape to its end.
-// A block is 16 bytes in an SSE2 register where the target has them, else 8
-// bytes in a 64-bit word whose bytes are handled each on its own.
+// a time; at a block's first escape they write the bytes before it and the
+// escape, and go on with a block from the byte after it.  A block is 16
+// bytes in an SSE2 register where the target has them, else 8 bytes in a
+// 64-bit word whose bytes are handled each on its own.
 #if defined(__SSE2__)
 struct Block {
     static constexpr std::size_t kSize = 16;
@@ -152,7 +153,7 @@ std::size_t encodeBinary(const std::uint8_t* in, std::size_t length, std::uint8_
     std::size_t n = 0;
     out[n++] = std::uint8_t(e);
     std::size_t i = 0;
-    for (; i + Block::kSize <= length;) {
+    while (i + Block::kSize <= length) {
         // The whole block is stored even when it holds an escape: the bytes
         // from the escape on are overwritten next.  They never reach past
         // the terminator's place, since at least kSize input bytes are left.
