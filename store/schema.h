@@ -16,7 +16,8 @@ void createSchema(DbConnection& db);
 // Opens the database `fileName` with the pass phrase when `exists` and adds
 // the indexes of sql::kCreateIndexes that it lacks (a file that cannot take
 // them now, being read-only or locked, opens without them), else creates it
-// with its schema.  When creation fails the connection is closed and the new
+// with its schema.  Either way the connection's LIKE is the GBK-aware one of
+// store/gbk_like.h.  When creation fails the connection is closed and the new
 // file removed, so that the next start offers a fresh one; the exception is
 // passed on.
 void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists);
