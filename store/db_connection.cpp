@@ -255,6 +255,13 @@ std::int64_t DbConnection::lastInsertId() {
     return sqlite3_last_insert_rowid(db_);
 }
 
+void DbConnection::installFunctions(int (*install)(sqlite3* db)) {
+    Guard guard(*mutex_);
+    checkOpen();
+    int rc = install(db_);
+    if (rc != SQLITE_OK) throw CppSQLite3Exception(rc, sqlite3_errmsg(db_));
+}
+
 void DbConnection::setBusyTimeout(int milliseconds) {
     Guard guard(*mutex_);
     busyTimeout_ = milliseconds;

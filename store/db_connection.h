@@ -93,6 +93,10 @@ public:
     int scalar(const char* sql);
     std::int64_t lastInsertId();
     void setBusyTimeout(int milliseconds);
+    // Hands the engine's connection to `install`, which adds application-
+    // defined functions to it and returns an engine result code; a failure
+    // throws with that code.
+    void installFunctions(int (*install)(sqlite3* db));
 
     // Holds the connection for a sequence of calls.
     std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock<std::recursive_mutex>(*mutex_); }

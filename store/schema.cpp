@@ -68,37 +68,15 @@ void addMissingIndexes(DbConnection& db) {
 }
 
 // Titles are GBK, so every snippet database is opened with the GBK-aware
-// LIKE.  The function must be registered on the engine's connection, which
-// DbConnection keeps to itself; it is reached through the engine's automatic
-// extensions, which run inside every open.  They are the engine's and
-// process-wide, so the one registered here does its work only for opens on
-// this thread while a GbkLikeOnOpen lives.
-thread_local bool gbkLikeOnOpen = false;
-
-int addGbkLike(sqlite3* db, char** error, const sqlite3_api_routines*) {
-    if (!gbkLikeOnOpen) return SQLITE_OK;
-    int rc = registerGbkLike(db);
-    if (rc != SQLITE_OK) *error = sqlite3_mprintf("%s", sqlite3_errstr(rc));
-    return rc;
-}
-
-class GbkLikeOnOpen {
-public:
-    GbkLikeOnOpen() {
-        static const int registered = sqlite3_auto_extension(reinterpret_cast<void (*)()>(addGbkLike));
-        (void)registered;
-        gbkLikeOnOpen = true;
-    }
-    ~GbkLikeOnOpen() { gbkLikeOnOpen = false; }
-    GbkLikeOnOpen(const GbkLikeOnOpen&) = delete;
-    GbkLikeOnOpen& operator=(const GbkLikeOnOpen&) = delete;
-};
-
-// Opens `fileName`, keyed with `passPhrase` unless it is null, with the
-// GBK-aware LIKE.
+// LIKE.  Opens `fileName`, keyed with `passPhrase` unless it is null.
 void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhrase) {
-    GbkLikeOnOpen gbkLike;
     db.openWithKey(fileName, passPhrase);
+    try {
+        db.installFunctions(registerGbkLike);
+    } catch (const CppSQLite3Exception&) {
+        db.close();
+        throw;
+    }
 }
 
 }  // namespace
