@@ -22,6 +22,23 @@ TEST(Fade, HoverTimeBecomesStepsOfTwentyFiveMilliseconds) {
     EXPECT_FALSE(skin::fadeFromHoverTime(-100).fades());
 }
 
+// A fade from the old look ends exactly on the new one after its steps:
+// stepping on by the rounded step alone would stop short (255 / 4 * 4 = 252)
+// and leave a trace of the old look.
+TEST(Fade, AFadeEndsOnTheNewLookAfterItsSteps) {
+    for (int hoverTime : {25, 100, 200, 250, 375}) {
+        skin::Fade fade = skin::fadeFromHoverTime(hoverTime);
+        int opacity = 0, ticks = 0;
+        while (opacity < 255 && ticks < 100) {
+            opacity = skin::nextFadeOpacity(fade, opacity);
+            ++ticks;
+        }
+        EXPECT_EQ(opacity, 255) << hoverTime;
+        EXPECT_EQ(ticks, fade.steps) << hoverTime;
+    }
+    EXPECT_EQ(skin::nextFadeOpacity(skin::fadeFromHoverTime(10), 0), 255);  // no fade: at once
+}
+
 // A skin file in memory: keys compare without regard to case, as the
 // profile functions do.
 class FakeSkinFile : public skin::SkinFile {
