@@ -16,12 +16,12 @@
 
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/bench_files.h"
 #include "store/binary_text.h"
 #include "store/db_binary.h"
 #include "store/db_connection.h"
@@ -32,25 +32,11 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using bench::attachmentBytes;
+using bench::freshFile;
+using bench::kAttachmentSize;
 namespace sql = store::sql;
 using Clock = std::chrono::steady_clock;
-
-constexpr int kAttachmentSize = 5 * 1024 * 1024;
-
-std::vector<unsigned char> attachmentBytes() {
-    std::vector<unsigned char> bytes(kAttachmentSize);
-    std::uint32_t x = 12345;
-    for (auto& b : bytes) b = (unsigned char)((x = x * 1103515245 + 12345) >> 16);
-    return bytes;
-}
-
-std::string freshFile(const std::string& name) {
-    fs::path p = fs::temp_directory_path() / name;
-    fs::remove(p);
-    fs::remove(p.string() + "-journal");
-    return p.string();
-}
 
 double millisecondsOf(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 

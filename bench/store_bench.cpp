@@ -6,12 +6,12 @@
 #include <sqlite3.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "store/binary_text.h"
 #include "store/db_binary.h"
+#include "bench/bench_files.h"
 #include "store/db_connection.h"
 #include "store/db_sql_buffer.h"
 #include "store/schema.h"
@@ -19,23 +19,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-constexpr int kAttachmentSize = 5 * 1024 * 1024;
-
-std::vector<unsigned char> attachmentBytes() {
-    std::vector<unsigned char> bytes(kAttachmentSize);
-    std::uint32_t x = 12345;
-    for (auto& b : bytes) b = (unsigned char)((x = x * 1103515245 + 12345) >> 16);
-    return bytes;
-}
-
-std::string freshFile(const char* name) {
-    fs::path p = fs::temp_directory_path() / name;
-    fs::remove(p);
-    fs::remove(p.string() + "-journal");
-    return p.string();
-}
-
+using bench::attachmentBytes;
+using bench::freshFile;
+using bench::kAttachmentSize;
 // Minimal statement runner over a raw handle, for the stock-SQLite baseline.
 struct Raw {
     sqlite3* db = nullptr;
@@ -132,23 +118,5 @@ void BM_WorkloadEncrypted(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WorkloadEncrypted)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-void BM_Encode5MB(benchmark::State& state) {
-    auto bytes = attachmentBytes();
-    std::vector<std::uint8_t> out(std::size_t(store::encodedCapacity(bytes.size())));
-    for (auto _ : state) benchmark::DoNotOptimize(store::encodeBinary(bytes.data(), bytes.size(), out.data()));
-    state.SetBytesProcessed(std::int64_t(state.iterations()) * kAttachmentSize);
-}
-BENCHMARK(BM_Encode5MB);
-
-void BM_Decode5MB(benchmark::State& state) {
-    auto bytes = attachmentBytes();
-    std::vector<std::uint8_t> encoded(std::size_t(store::encodedCapacity(bytes.size())));
-    store::encodeBinary(bytes.data(), bytes.size(), encoded.data());
-    std::vector<std::uint8_t> out(encoded.size());
-    for (auto _ : state) benchmark::DoNotOptimize(store::decodeBinary(encoded.data(), out.data()));
-    state.SetBytesProcessed(std::int64_t(state.iterations()) * kAttachmentSize);
-}
-BENCHMARK(BM_Decode5MB);
 
 }  // namespace
