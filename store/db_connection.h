@@ -93,6 +93,7 @@ public:
     int scalar(const char* sql);
     std::int64_t lastInsertId();
     void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return busyTimeout_; }
     // Hands the engine's connection to `install`, which adds application-
     // defined functions to it and returns an engine result code; a failure
     // throws with that code.

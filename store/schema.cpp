@@ -8,31 +8,13 @@
 #include "store/db_connection.h"
 #include "store/gbk_like.h"
 #include "store/statements.h"
+#include "store/transaction.h"
 
 namespace store {
 
 const char kPassPhrase[] = "QT(hW,7rN4";
 
 namespace {
-
-// Runs `body` in one transaction.  On failure the transaction is rolled back
-// and the exception passed on.  The caller holds the connection's lock.
-template <typename Body>
-void inTransaction(DbConnection& db, Body body) {
-    db.execute(sql::kBegin);
-    try {
-        body();
-        db.execute(sql::kCommit);
-    } catch (const CppSQLite3Exception&) {
-        try {
-            db.execute(sql::kRollback);
-        } catch (const CppSQLite3Exception&) {
-            // The engine may have rolled back already; the failure being
-            // reported matters more than this one.
-        }
-        throw;
-    }
-}
 
 void createIndexes(DbConnection& db) {
     for (const char* statement : sql::kCreateIndexes) db.execute(statement);
@@ -42,7 +24,7 @@ void createIndexes(DbConnection& db) {
 // busy timeout back.
 class NoBusyWait {
 public:
-    explicit NoBusyWait(DbConnection& db) : db_(db), timeout_(db.scalar(sql::kBusyTimeout)) { db_.setBusyTimeout(0); }
+    explicit NoBusyWait(DbConnection& db) : db_(db), timeout_(db.busyTimeout()) { db_.setBusyTimeout(0); }
     ~NoBusyWait() { db_.setBusyTimeout(timeout_); }
     NoBusyWait(const NoBusyWait&) = delete;
     NoBusyWait& operator=(const NoBusyWait&) = delete;
@@ -61,7 +43,9 @@ void addMissingIndexes(DbConnection& db) {
     auto lock = db.lock();
     NoBusyWait noWait(db);
     try {
-        inTransaction(db, [&] { createIndexes(db); });
+        Transaction tx(db);
+        createIndexes(db);
+        tx.commit();
     } catch (const CppSQLite3Exception&) {
         // Not an error for opening: see above.
     }
@@ -84,10 +68,10 @@ void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhr
 void createSchema(DbConnection& db) {
     auto lock = db.lock();
     db.rekey(kPassPhrase);
-    inTransaction(db, [&] {
-        for (const char* statement : sql::kCreateSchema) db.execute(statement);
-        createIndexes(db);
-    });
+    Transaction tx(db);
+    for (const char* statement : sql::kCreateSchema) db.execute(statement);
+    createIndexes(db);
+    tx.commit();
 }
 
 void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists) {

@@ -43,7 +43,6 @@ inline const char* const kCreateIndexes[] = {
 };
 
 // scalar: the connection's busy timeout in milliseconds
-inline const char kBusyTimeout[] = "PRAGMA busy_timeout;";
 
 inline const char kBegin[] = "BEGIN TRANSACTION;";
 inline const char kCommit[] = "COMMIT TRANSACTION;";

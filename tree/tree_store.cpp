@@ -4,41 +4,12 @@
 
 #include "store/db_sql_buffer.h"
 #include "store/statements.h"
+#include "store/transaction.h"
 
 namespace sql = store::sql;
 using store::DbSqlBuffer;
 
-namespace {
-
-// One transaction on the connection: begun on construction, rolled back on
-// destruction unless committed.  The caller holds the connection's lock for
-// the guard's whole life.
-class Transaction {
-public:
-    explicit Transaction(store::DbConnection& db) : db_(db) { db_.execute(sql::kBegin); }
-    ~Transaction() {
-        if (committed_) return;
-        try {
-            db_.execute(sql::kRollback);
-        } catch (const store::CppSQLite3Exception&) {
-            // The engine may have rolled back already (a failed COMMIT, an
-            // aborting constraint); the original error is what matters.
-        }
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-    void commit() {
-        db_.execute(sql::kCommit);
-        committed_ = true;
-    }
-
-private:
-    store::DbConnection& db_;
-    bool committed_ = false;
-};
-
-}  // namespace
+using store::Transaction;
 
 void TreeStore::listChildren(int parentId, const std::function<void(const NodeRow&)>& onRow) {
     DbSqlBuffer b;
