@@ -42,8 +42,6 @@ inline const char* const kCreateIndexes[] = {
     "CREATE INDEX IF NOT EXISTS attach_ItemId_idx ON attach_tbl(ItemId);",
 };
 
-// scalar: the connection's busy timeout in milliseconds
-
 inline const char kBegin[] = "BEGIN TRANSACTION;";
 inline const char kCommit[] = "COMMIT TRANSACTION;";
 inline const char kRollback[] = "ROLLBACK TRANSACTION;";
