@@ -2,33 +2,18 @@
 
 #include <algorithm>
 
-// GDI+'s headers need min and max and the COM basics in scope.
-#include <objidl.h>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
-
+#include "skin/gdiplus.h"
 #include "skin/skin_rules.h"
 
 namespace skin {
 
 namespace {
 
-std::wstring wide(const std::string& path) {
-    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring out(std::size_t(n > 0 ? n : 1), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &out[0], n);
-    out.resize(out.size() - 1);
-    return out;
-}
-
 // The file as GDI+ reads it, or null.  The bitmap keeps the file open, so
 // the skins always work on a copy made from it.
 std::unique_ptr<Gdiplus::Bitmap> loadFile(const std::string& path) {
     if (path.empty()) return nullptr;
-    std::unique_ptr<Gdiplus::Bitmap> file(Gdiplus::Bitmap::FromFile(wide(path).c_str()));
+    std::unique_ptr<Gdiplus::Bitmap> file(Gdiplus::Bitmap::FromFile(gdiplusPath(path).c_str()));
     if (!file || file->GetLastStatus() != Gdiplus::Ok || file->GetWidth() == 0 || file->GetHeight() == 0)
         return nullptr;
     return file;

@@ -1,13 +1,6 @@
 #include "skin/skin_library.h"
 
-#include <objidl.h>
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
-
+#include "skin/gdiplus.h"
 #include "skin/nav_ctrl.h"
 #include "skin/search_box.h"
 #include "skin/tree_view_skin.h"

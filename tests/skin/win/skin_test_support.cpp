@@ -2,30 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <objidl.h>
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
-
 #include <cstdio>
 #include <filesystem>
+
+#include "skin/gdiplus.h"
 
 namespace skintest {
 
 namespace {
 
 // --- images and skin files -------------------------------------------------------------------
-
-std::wstring wide(const std::string& s) {
-    int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
-    std::wstring out(std::size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, &out[0], n);
-    out.resize(out.size() - 1);
-    return out;
-}
 
 CLSID pngEncoder() {
     UINT count = 0, size = 0;
@@ -47,7 +33,7 @@ void writePng(const std::string& path, int width, int height, const std::functio
         }
     }
     CLSID png = pngEncoder();
-    if (bitmap.Save(wide(path).c_str(), &png, nullptr) != Gdiplus::Ok) ADD_FAILURE() << "cannot write " << path;
+    if (bitmap.Save(skin::gdiplusPath(path).c_str(), &png, nullptr) != Gdiplus::Ok) ADD_FAILURE() << "cannot write " << path;
 }
 
 // A square nine-grid file of `size` pixels with its markers at `first` and
