@@ -5,17 +5,11 @@
 // opens and lists.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <string>
 #include <vector>
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 #include "store/db_binary.h"
 #include "store/db_connection.h"
@@ -301,49 +295,6 @@ TEST_F(OldFile, OpensAndListsWhereTheIndexesCannotBeAdded) {
     DbConnection db;
     store::openSnippetDatabase(db, path.c_str(), true);
     EXPECT_EQ(indexes(db), kAllIndexes);
-}
-
-// A file whose attribute (permission bits) forbids writing.  The system
-// lets root write it all the same, so as root the file is opened in a child
-// process that runs as an unprivileged user.
-TEST_F(OldFile, OpensAndListsWhenTheFileIsReadOnly) {
-    struct Writable {
-        std::string path;
-        ~Writable() { fs::permissions(path, fs::perms::owner_write, fs::perm_options::add); }
-    } restore{path};
-    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    // What went wrong, or "".
-    auto openAndList = [&]() -> std::string {
-        try {
-            DbConnection db;
-            store::openSnippetDatabase(db, path.c_str(), true);
-            if (listing(db) != kListing) return "wrong listing";
-            if (!indexes(db).empty()) return "indexes added";
-            db.execute("BEGIN;");
-            db.execute("ROLLBACK;");
-            return "";
-        } catch (const store::CppSQLite3Exception& e) {
-            return e.errorMessage();
-        }
-    };
-    if (!std::ofstream(path, std::ios::binary | std::ios::app).is_open()) {
-        EXPECT_EQ(openAndList(), "");
-    } else {
-#ifdef _WIN32
-        GTEST_SKIP() << "this user may write a read-only file";
-#else
-        EXPECT_EXIT(
-            {
-                if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-                std::string fault = openAndList();
-                std::fputs(fault.c_str(), stderr);
-                _exit(fault.empty() ? 0 : 1);
-            },
-            ::testing::ExitedWithCode(0), "");
-#endif
-    }
-    EXPECT_EQ(contentsOf(path), before);
 }
 
 }  // namespace

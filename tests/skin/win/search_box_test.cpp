@@ -1,13 +1,11 @@
 // The search box on the screen: its frame and glyph, searches started with
 // the real mouse and with Enter, the fade between its two frames as the
-// field gains and loses the focus, and what one fade frame costs.
+// field gains and loses the focus.
 //
 // The box sits on a child window (a tool bar's place) of a top-level window,
 // which is the one told about searches.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -206,40 +204,6 @@ TEST_F(SearchBoxOnScreen, WithoutHoverTimeTheFrameChangesAtOnce) {
     SetFocus(other);
     EXPECT_EQ(rgb(framePixel()), rgb(kNormalCorner));
     EXPECT_FALSE(timerRuns());
-}
-
-// A measurement, not a limit: one fade frame (the blend of the two composed
-// 170 x 32 frames and the copy into the frame region), driven by sending the
-// fade timer's message directly.  The same message to a box without skin
-// (its way through the thread's hooks and the default procedure, which under
-// Wine ask the wineserver) is timed too and taken off.  Each figure is the
-// best of 20 rounds of 50, as the machine may be busy with other work.
-TEST_F(SearchBoxOnScreen, FadeFrameCost) {
-    makeBox();
-    jexsoft_UnHookBegin();
-    HWND plain = jexsoft_CreateSearchBox(WS_CHILD | WS_VISIBLE, 5, 5, 175, 37, frame.hwnd(), 2);
-    jexsoft_UnHookEnd();
-    ASSERT_TRUE(plain);
-    auto microsecondsEach = [&](HWND target) {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        double best = 1e9;
-        for (int round = 0; round < 20; ++round) {
-            const int times = 50;
-            LARGE_INTEGER begin, end;
-            QueryPerformanceCounter(&begin);
-            for (int i = 0; i < times; ++i) SendMessageA(target, WM_TIMER, kFadeTimer, 0);
-            QueryPerformanceCounter(&end);
-            best = std::min(best, double(end.QuadPart - begin.QuadPart) * 1e6 / double(frequency.QuadPart) / times);
-        }
-        return best;
-    };
-    const double message = microsecondsEach(plain);
-    const double frame = microsecondsEach(box) - message;
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", frame);
-    RecordProperty("fade_frame_us", text);
-    std::printf("search box fade frame: %s us (the timer message's own way: %.1f us more)\n", text, message);
 }
 
 }  // namespace
