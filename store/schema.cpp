@@ -52,11 +52,13 @@ void addMissingIndexes(DbConnection& db) {
 }
 
 // Titles are GBK, so every snippet database is opened with the GBK-aware
-// LIKE.  Opens `fileName`, keyed with `passPhrase` unless it is null.
+// LIKE (and its larger page cache).  Opens `fileName`, keyed with
+// `passPhrase` unless it is null.
 void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhrase) {
     db.openWithKey(fileName, passPhrase);
     try {
         db.installFunctions(registerGbkLike);
+        db.execute(sql::kCacheSize);
     } catch (const CppSQLite3Exception&) {
         db.close();
         throw;
