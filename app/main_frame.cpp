@@ -161,7 +161,7 @@ LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!confirmClose()) return 0;
         // The pane's workers use the database and the temporary folder,
         // which go with the program.
-        if (!listTabView_->finishWork()) return 0;
+        if (!listTabView_->closeDown()) return 0;
         break;
     case WM_QUERYENDSESSION:
         // Logging off asks about unsaved texts as closing does.

@@ -461,7 +461,8 @@ void CListTabView::chooseAndAdd() {
 
 void CListTabView::addAttachment(const std::string& path) {
     if (path.empty() || currentText_ <= 0) return;
-    attach::AddDecision decision = attach::decideAdd(measureFile(path), linkOnly);
+    std::int64_t size = measureFile(path);
+    attach::AddDecision decision = attach::decideAdd(size, linkOnly);
     if (decision.action == attach::AddAction::AskLink)
         decision = attach::answerLinkQuestion(fw::messageBox(decision.message, MB_YESNO) == IDYES, linkOnly);
     switch (decision.action) {
@@ -469,7 +470,7 @@ void CListTabView::addAttachment(const std::string& path) {
         fw::messageBox(decision.message, MB_OK);
         break;
     case attach::AddAction::Store:
-        startStore(path, measureFile(path));
+        startStore(path, size);
         break;
     case attach::AddAction::Link:
         link(path);
@@ -508,15 +509,16 @@ void CListTabView::closeBusyDialog() {
     busy_.reset();
 }
 
+// The row is in the list by the time the window can be used again.
 void CListTabView::onStoreDone(const std::string& message, const std::optional<AttachmentRow>& row, int itemId) {
     closeBusyDialog();
+    if (row && itemId == memoOwner_) appendRow(*row);
     if (!waitingForWorkers_) {
         HWND top = topWindow();
         EnableWindow(top, TRUE);
         SetForegroundWindow(top);
         SetFocus(IsWindowVisible(list_) ? list_ : top);
     }
-    if (row && itemId == memoOwner_) appendRow(*row);
     if (!message.empty()) fw::messageBox(message.c_str(), MB_OK);
 }
 
@@ -650,8 +652,11 @@ void CListTabView::openSelected() {
     });
 }
 
-bool CListTabView::finishWork() {
+bool CListTabView::closeDown() {
     if (waitingForWorkers_) return false;
+    // What is unsaved has been saved or given up by now: the memo losing the
+    // focus as the windows go does not write it.
+    memoOwner_ = -1;
     if (!workersRunning()) return true;
     waitingForWorkers_ = true;
     HWND top = topWindow();
@@ -794,7 +799,10 @@ LRESULT CListTabView::onNotify(NMHDR& header) {
     }
     if (header.hwndFrom == list_) {
         if (header.code == NM_DBLCLK && rowUnderCursor(list_) >= 0) openSelected();
-        if (header.code == NM_RCLICK) showContextMenu();
+        if (header.code == NM_RCLICK) {
+            showContextMenu();
+            return TRUE;
+        }
         return 0;
     }
     if (header.hwndFrom == results_ && header.code == NM_CLICK) openSearchResult();

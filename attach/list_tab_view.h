@@ -58,10 +58,11 @@ public:
     bool preTranslateMessage(MSG& msg);
     bool onCommand(int id) override;
 
-    // Before the program ends: waits for the running workers, at most a
+    // The program is closing, its unsaved work saved or given up: the memo
+    // is no longer saved, and the running workers are waited for, at most a
     // bounded time, with the busy dialog once it takes long.  False when a
     // wait is already under way (the caller must not go on).
-    bool finishWork();
+    bool closeDown();
     bool workersRunning() const { return workers_.running() > 0; }
 
 protected:

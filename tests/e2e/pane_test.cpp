@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -47,6 +49,14 @@ protected:
     void SetUp() override {
         e2e::MainWindowTest::SetUp();
         CreateDirectoryA(files().c_str(), nullptr);
+    }
+
+    // The program, its window made large enough for the pane to show rows
+    // (the code view keeps its 400 pixels).
+    void start() {
+        e2e::MainWindowTest::start();
+        SetWindowPos(frame, nullptr, 0, 0, 1000, 760, SWP_NOZORDER);
+        ASSERT_TRUE(e2e::waitForIdle(frame));
     }
 
     std::string files() { return folder.file("files\\"); }
@@ -311,7 +321,8 @@ TEST_F(Attachments, EscapeInTheBusyDialogRollsTheStoreBack) {
     EXPECT_EQ(e2e::windowText(GetDlgItem(busy, 1000)), file("big.bin"));
     EXPECT_FALSE(IsWindowEnabled(frame));
     EXPECT_FALSE(e2e::screenshot("pane-storing", true).empty());
-    ASSERT_TRUE(e2e::waitForKeyboard(busy));
+    // The dialog's keys go to it (or to its text, the only child it shows).
+    ASSERT_TRUE(e2e::waitFor("the busy dialog in front", [&] { return GetForegroundWindow(); }, busy));
     e2e::pressKey(VK_ESCAPE);
     EXPECT_TRUE(e2e::waitForGone(busy));
     EXPECT_FALSE(IsWindowEnabled(frame)) << "the store still runs";
@@ -378,7 +389,7 @@ TEST_F(Attachments, RenamingInPlacePreselectsUpToTheLastDot) {
     SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(end, 12u) << "report.final";
-    EXPECT_FALSE(e2e::screenshot("pane-rename").empty());
+    EXPECT_FALSE(e2e::screenshot("pane-rename", true).empty());
     ASSERT_TRUE(e2e::waitForKeyboard(edit));
     e2e::typeAscii("it's");  // replaces the selection
     ASSERT_TRUE(e2e::waitForText(edit, "it's.doc"));
@@ -414,7 +425,7 @@ TEST_F(Attachments, ExtractWritesTheExactBytesWhereTheUserChose) {
     HWND dialog = program->waitForWindow(nullptr, e2e::kDialogClass);
     ASSERT_TRUE(dialog) << "no save dialog";
     EXPECT_EQ(e2e::windowText(fileNameField(dialog)), "data.bin");
-    EXPECT_FALSE(e2e::screenshot("pane-extract-dialog").empty());
+    EXPECT_FALSE(e2e::screenshot("pane-extract-dialog", true).empty());
     typePathAndConfirm(dialog, file("out.bin"));
     EXPECT_TRUE(e2e::waitFor("the extracted file's size", [&] { return e2e::readFile(file("out.bin")).size(); },
                              bytes.size()));
@@ -445,6 +456,21 @@ protected:
         RegCloseKey(k);
     }
     std::string opened() { return folderOf(opener) + "opened.txt"; }
+    // Whether a process of this name runs.
+    static bool running(const char* exe) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        bool found = false;
+        for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry))
+            found = lstrcmpiA(entry.szExeFile, exe) == 0;
+        CloseHandle(snapshot);
+        return found;
+    }
+    // The opener has ended (its start and end move the activation around).
+    ::testing::AssertionResult openerGone() {
+        return e2e::waitFor("the opener running", [] { return running("jexopener.exe"); }, false);
+    }
     std::string openedPath() {
         return e2e::waitFor("the opened file", [&] { return e2e::fileExists(opened()); }, true)
                    ? asText(e2e::readFile(opened()))
@@ -461,6 +487,7 @@ TEST_F(Opening, AStoredAttachmentOpensFromTheTemporaryFolderEvenUnderAHostileTit
     openText("a.cpp");
     addThroughDialog(file("notes.jexopen"), false);
     waitUntilUsable();
+    ASSERT_TRUE(attachmentsAre({"0|notes.jexopen|2 KB"}));
     clickRow(attachList(), 0);
     e2e::pressKey(VK_RETURN);
     const std::string temp = e2e::attachmentTempFolder();
@@ -470,6 +497,8 @@ TEST_F(Opening, AStoredAttachmentOpensFromTheTemporaryFolderEvenUnderAHostileTit
 
     // A title that climbs out of the folder stays inside it.
     DeleteFileA(opened().c_str());
+    ASSERT_TRUE(openerGone());
+    ASSERT_TRUE(e2e::waitForKeyboard(attachList()));
     e2e::pressKey(VK_F2);
     HWND edit = renameEdit();
     ASSERT_TRUE(e2e::waitFor("the rename edit shown", [&] { return IsWindowVisible(edit) != FALSE; }, true));
@@ -502,6 +531,7 @@ TEST_F(Opening, ALinkOpensItsFileAndAMissingOneTellsSo) {
     RECT r = rowRect(attachList(), 0);
     e2e::click(r.left + 80, (r.top + r.bottom) / 2, false, 2);
     EXPECT_EQ(openedPath(), file("linked.jexopen"));
+    ASSERT_TRUE(openerGone());
 
     DeleteFileA(file("linked.jexopen").c_str());
     clickRow(attachList(), 0);
@@ -520,6 +550,7 @@ TEST_F(Opening, ClosingWaitsForARunningExtraction) {
     openText("a.cpp");
     addThroughDialog(file("late.bin"), false);
     waitUntilUsable();
+    ASSERT_TRUE(attachmentsAre({"0|late.bin|2.00 MB"}));
     clickRow(attachList(), 0);
     listMenu(kAttachExtract);
     HWND dialog = program->waitForWindow(nullptr, e2e::kDialogClass);
@@ -582,7 +613,7 @@ TEST_F(Memo, AMemoWithAQuoteIsSavedWhenTheFocusLeavesAndComesBackAfterARestart) 
     focusEditor();  // the memo loses the focus: saved at once
     EXPECT_TRUE(e2e::waitFor("the stored memo", [&] { return memoOf("a.cpp"); }, std::string("don't forget")));
     EXPECT_EQ(codeTabLabels(), Rows{"a.cpp"});
-    EXPECT_FALSE(e2e::screenshot("pane-memo").empty());
+    EXPECT_FALSE(e2e::screenshot("pane-memo", true).empty());
     ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);  // nothing unsaved: no question
 
     start();
@@ -630,13 +661,10 @@ TEST_F(Memo, AMemoStopsAt400BytesOr200ChineseCharacters) {
     for (int i = 0; i < 199; ++i) chinese += "\xD6\xD0";  // 中
     SendMessageA(memo(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chinese.c_str()));
     SendMessageA(memo(), EM_SETSEL, 199, 199);
-    for (int i = 0; i < 2; ++i) {  // 文, as an input method delivers it, twice
-        PostMessageA(memo(), WM_CHAR, 0xCE, 0);
-        PostMessageA(memo(), WM_CHAR, 0xC4, 0);
-    }
+    for (int i = 0; i < 2; ++i) PostMessageA(memo(), WM_IME_CHAR, 0xCEC4, 0);  // 文, from an input method, twice
     ASSERT_TRUE(e2e::waitForIdle(frame));
     EXPECT_EQ(e2e::windowText(memo()), chinese + "\xCE\xC4");
-    EXPECT_FALSE(e2e::screenshot("pane-memo-full").empty());
+    EXPECT_FALSE(e2e::screenshot("pane-memo-full", true).empty());
     focusEditor();
     EXPECT_TRUE(e2e::waitFor("the stored memo", [&] { return memoOf("b.cpp"); }, chinese + "\xCE\xC4"));
 }
@@ -677,7 +705,7 @@ TEST_F(Search, TextsAreListedWithTheirFoldersAndFoldersNever) {
     addNode(1, 2, 1, "sorted.txt");
     addNode(0, 2, 1, "sort at the top.c");
     addNode(0, 3, 0, "sort folder");
-    addNode(1, 3, 1, "it's.txt");
+    addNode(1, 3, 1, "it''s.txt");
     start();
     EXPECT_EQ(paneTab(), 0);
     searchFor("SORT");
