@@ -44,6 +44,18 @@ void sizedFile(const std::string& path, LONGLONG size) {
 
 std::string asText(const std::vector<unsigned char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
+// The clipboard's text, read while the program that put it there runs.
+std::string clipboardText() {
+    if (!OpenClipboard(nullptr)) return "<clipboard busy>";
+    std::string text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(data))) text = p;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 class PaneTest : public e2e::MainWindowTest {
 protected:
     void SetUp() override {
@@ -201,6 +213,10 @@ protected:
         HWND box = e2e::waitForDescendant(dialog, "Button", 1013);
         ASSERT_TRUE(box) << "no check box in the add dialog";
         EXPECT_EQ(e2e::windowText(box), "不存入数据库，只是存入文件路径");
+        if (screenshotAddDialog) {
+            EXPECT_FALSE(e2e::screenshot("pane-add-dialog", true).empty());
+            screenshotAddDialog = false;
+        }
         if (pathOnly) {
             RECT r;
             GetWindowRect(box, &r);
@@ -224,6 +240,8 @@ protected:
         return text;
     }
 
+    bool screenshotAddDialog = false;
+
     int textId(const std::string& title) {
         Rows r = query("SELECT ItemId FROM tree_tbl WHERE title = '" + title + "';");
         return r.empty() ? 0 : std::stoi(r[0]);
@@ -246,6 +264,7 @@ TEST_F(Attachments, StoredUpToFiveMegabytesAndAboveThatLinkedAfterTheQuestion) {
     openText("a.cpp");
     EXPECT_EQ(attachments(), Rows{});
 
+    screenshotAddDialog = true;
     addThroughDialog(file("five.bin"), false);
     waitUntilUsable();
     EXPECT_TRUE(attachmentsAre({"0|five.bin|5.00 MB"}));
@@ -385,10 +404,9 @@ TEST_F(Attachments, RenamingInPlacePreselectsUpToTheLastDot) {
     ASSERT_TRUE(edit);
     ASSERT_TRUE(e2e::waitFor("the rename edit shown", [&] { return IsWindowVisible(edit) != FALSE; }, true));
     EXPECT_EQ(e2e::windowText(edit), "report.final.doc");
-    DWORD start = 0, end = 0;
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(start, 0u);
-    EXPECT_EQ(end, 12u) << "report.final";
+    LRESULT selection = SendMessageA(edit, EM_GETSEL, 0, 0);
+    EXPECT_EQ(LOWORD(selection), 0);
+    EXPECT_EQ(HIWORD(selection), 12) << "report.final";
     EXPECT_FALSE(e2e::screenshot("pane-rename", true).empty());
     ASSERT_TRUE(e2e::waitForKeyboard(edit));
     e2e::typeAscii("it's");  // replaces the selection
@@ -610,6 +628,12 @@ TEST_F(Memo, AMemoWithAQuoteIsSavedWhenTheFocusLeavesAndComesBackAfterARestart) 
     focusMemo();
     ASSERT_TRUE(e2e::typeInto(memo(), "don't forget"));
     EXPECT_EQ(memoOf("a.cpp"), "<null>");
+    // The pane's own keys: Ctrl+A selects the memo, Ctrl+C copies it.
+    e2e::chord(VK_CONTROL, 'A');
+    EXPECT_TRUE(e2e::waitFor("the memo's selection", [&] { return SendMessageA(memo(), EM_GETSEL, 0, 0); },
+                             LRESULT(MAKELONG(0, 12))));
+    e2e::chord(VK_CONTROL, 'C');
+    EXPECT_TRUE(e2e::waitFor("the clipboard", [] { return clipboardText(); }, std::string("don't forget")));
     focusEditor();  // the memo loses the focus: saved at once
     EXPECT_TRUE(e2e::waitFor("the stored memo", [&] { return memoOf("a.cpp"); }, std::string("don't forget")));
     EXPECT_EQ(codeTabLabels(), Rows{"a.cpp"});
@@ -661,8 +685,8 @@ TEST_F(Memo, AMemoStopsAt400BytesOr200ChineseCharacters) {
     for (int i = 0; i < 199; ++i) chinese += "\xD6\xD0";  // 中
     SendMessageA(memo(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chinese.c_str()));
     SendMessageA(memo(), EM_SETSEL, 199, 199);
-    for (int i = 0; i < 2; ++i) PostMessageA(memo(), WM_IME_CHAR, 0xCEC4, 0);  // 文, from an input method, twice
-    ASSERT_TRUE(e2e::waitForIdle(frame));
+    // 文 twice, as an input method or a paste puts text in.
+    for (int i = 0; i < 2; ++i) SendMessageA(memo(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\xCE\xC4"));
     EXPECT_EQ(e2e::windowText(memo()), chinese + "\xCE\xC4");
     EXPECT_FALSE(e2e::screenshot("pane-memo-full", true).empty());
     focusEditor();
@@ -714,7 +738,7 @@ TEST_F(Search, TextsAreListedWithTheirFoldersAndFoldersNever) {
     EXPECT_EQ(found, (Rows{"1|sort lib|quick_sort.cpp", "2|默认|sorted.txt", "3|根目录|sort at the top.c"}));
     EXPECT_TRUE(IsWindowVisible(resultList()));
     EXPECT_FALSE(IsWindowVisible(memo()));
-    EXPECT_FALSE(e2e::screenshot("pane-search").empty());
+    EXPECT_FALSE(e2e::screenshot("pane-search", true).empty());
     // The same rows as the query on the file gives.
     EXPECT_EQ(query("SELECT COUNT(*) FROM tree_tbl WHERE type = 1 AND title LIKE '%sort%';"), Rows{"3"});
 
