@@ -76,17 +76,15 @@ std::string unreadableMessage(const std::string& path) { return "无法读取文
 
 std::string unwritableMessage(const std::string& path) { return "无法写入文件“" + path + "”，提取失败！"; }
 
-std::optional<std::vector<unsigned char>> readWholeFile(const std::string& path) {
+std::optional<std::vector<unsigned char>> readWholeFile(const std::string& path, std::size_t limit) {
     File file(std::fopen(path.c_str(), "rb"));
     if (!file) return std::nullopt;
     std::vector<unsigned char> bytes;
     unsigned char block[65536];
-    for (;;) {
+    while (bytes.size() <= limit) {
         std::size_t n = std::fread(block, 1, sizeof block, file.get());
         bytes.insert(bytes.end(), block, block + n);
         if (n < sizeof block) break;
-        // More than can ever be stored: the file grew since it was measured.
-        if (bytes.size() > std::size_t(kStoreLimit)) return std::nullopt;
     }
     if (std::ferror(file.get())) return std::nullopt;
     return bytes;
@@ -126,8 +124,9 @@ void ensureFolderOf(const std::string& path) {
 }
 
 StoreOutcome storeFile(PaneStore& store, int itemId, const std::string& path, const std::atomic<bool>& cancel) {
-    std::optional<std::vector<unsigned char>> bytes = readWholeFile(path);
+    std::optional<std::vector<unsigned char>> bytes = readWholeFile(path, std::size_t(kStoreLimit));
     if (!bytes) return {std::nullopt, unreadableMessage(path)};
+    if (bytes->size() > std::size_t(kStoreLimit)) return {std::nullopt, kGrownMessage};
     AddDecision decision = decideStore(std::int64_t(bytes->size()));
     if (decision.action != AddAction::Store) return {std::nullopt, decision.message};
     try {

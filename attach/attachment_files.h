@@ -15,13 +15,15 @@ namespace attach {
 
 inline constexpr char kExtractFailedMessage[] = "未知错误，提取失败！";
 inline constexpr char kDamagedMessage[] = "附件数据与记录的大小不符，提取失败！";
+inline constexpr char kGrownMessage[] = "文件已超过5M大小限制，附件没有添加！";
 // "无法读取文件“path”，附件没有添加！"
 std::string unreadableMessage(const std::string& path);
 // "无法写入文件“path”，提取失败！"
 std::string unwritableMessage(const std::string& path);
 
-// The whole file; nothing when it cannot be opened or read to its end.
-std::optional<std::vector<unsigned char>> readWholeFile(const std::string& path);
+// The file's bytes, or its first `limit` + 1 when it is longer; nothing
+// when it cannot be opened or read.
+std::optional<std::vector<unsigned char>> readWholeFile(const std::string& path, std::size_t limit);
 
 // Writes `size` bytes to the file `path`, replacing it.  The bytes go to a
 // temporary file beside it first, which takes its place once complete: on
@@ -43,7 +45,8 @@ struct StoreOutcome {
 // The store worker's work: reads the file at `path` and stores it as an
 // attachment of text `itemId` titled with its file name, unless `cancel` is
 // set once the row is in (the insert is rolled back then).  An empty file
-// is refused.  Database failures come back as their message.
+// is refused, and so is one that has grown beyond 5 MB since it was
+// measured.  Database failures come back as their message.
 StoreOutcome storeFile(PaneStore& store, int itemId, const std::string& path, const std::atomic<bool>& cancel);
 
 // The extract worker's work: writes attachment `attachId` to `target`

@@ -74,7 +74,7 @@ TEST_F(AttachmentFiles, AStoredFileIsTitledWithItsNameAndComesBackByteForByte) {
     EXPECT_EQ(namesIn(dir.path("out")), (std::vector<std::string>{"back.bin", "old.bin"}));
 }
 
-TEST_F(AttachmentFiles, EmptyMissingAndCancelledFilesAddNothing) {
+TEST_F(AttachmentFiles, EmptyMissingGrownAndCancelledFilesAddNothing) {
     testdb::writeFile(file("empty"), {});
     attach::StoreOutcome empty = storeFile(pane, 2, file("empty"), cancel);
     EXPECT_FALSE(empty.row);
@@ -83,6 +83,11 @@ TEST_F(AttachmentFiles, EmptyMissingAndCancelledFilesAddNothing) {
     attach::StoreOutcome missing = storeFile(pane, 2, file("gone"), cancel);
     EXPECT_FALSE(missing.row);
     EXPECT_EQ(missing.message, attach::unreadableMessage(file("gone")));
+
+    testdb::writeFile(file("grown.bin"), sample(std::size_t(attach::kStoreLimit) + 1));
+    attach::StoreOutcome grown = storeFile(pane, 2, file("grown.bin"), cancel);
+    EXPECT_FALSE(grown.row);
+    EXPECT_EQ(grown.message, attach::kGrownMessage);
 
     testdb::writeFile(file("c.bin"), sample(10));
     cancel = true;

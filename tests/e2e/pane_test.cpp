@@ -499,24 +499,19 @@ protected:
 
 TEST_F(Opening, AStoredAttachmentOpensFromTheTemporaryFolderEvenUnderAHostileTitle) {
     addNode(1, 1, 1, "a.cpp");
-    const std::string bytes = pattern(3000, 3);
+    const std::string bytes = pattern(3000, 3), other = pattern(1500, 4);
     e2e::writeFile(file("notes.jexopen"), bytes);
+    e2e::writeFile(file("evil.jexopen"), other);
     start();
     openText("a.cpp");
     addThroughDialog(file("notes.jexopen"), false);
     waitUntilUsable();
-    ASSERT_TRUE(attachmentsAre({"0|notes.jexopen|2 KB"}));
-    clickRow(attachList(), 0);
-    e2e::pressKey(VK_RETURN);
-    const std::string temp = e2e::attachmentTempFolder();
-    std::string path = openedPath();
-    EXPECT_EQ(path, temp + "notes.jexopen");
-    EXPECT_EQ(asText(e2e::readFile(path)), bytes);
+    addThroughDialog(file("evil.jexopen"), false);
+    waitUntilUsable();
+    ASSERT_TRUE(attachmentsAre({"0|notes.jexopen|2 KB", "1|evil.jexopen|1 KB"}));
 
-    // A title that climbs out of the folder stays inside it.
-    DeleteFileA(opened().c_str());
-    ASSERT_TRUE(openerGone());
-    ASSERT_TRUE(e2e::waitForKeyboard(attachList()));
+    // A title that climbs out of the folder, given in place.
+    clickRow(attachList(), 1);
     e2e::pressKey(VK_F2);
     HWND edit = renameEdit();
     ASSERT_TRUE(e2e::waitFor("the rename edit shown", [&] { return IsWindowVisible(edit) != FALSE; }, true));
@@ -524,13 +519,27 @@ TEST_F(Opening, AStoredAttachmentOpensFromTheTemporaryFolderEvenUnderAHostileTit
     ASSERT_TRUE(e2e::typeInto(edit, "..\\..\\evil.jexopen"));
     e2e::pressKey(VK_RETURN);
     ASSERT_TRUE(e2e::waitForGone(edit));
-    EXPECT_EQ(attachRows("title"), Rows{"..\\..\\evil.jexopen"});
+    EXPECT_TRUE(attachmentsAre({"0|notes.jexopen|2 KB", "1|..\\..\\evil.jexopen|1 KB"}));
+    EXPECT_EQ(attachRows("title"), (Rows{"notes.jexopen", "..\\..\\evil.jexopen"}));
+
+    clickRow(attachList(), 0);
+    e2e::pressKey(VK_RETURN);
+    const std::string temp = e2e::attachmentTempFolder();
+    std::string path = openedPath();
+    EXPECT_EQ(path, temp + "notes.jexopen");
+    EXPECT_EQ(asText(e2e::readFile(path)), bytes);
+    ASSERT_TRUE(openerGone());
+
+    // It stays inside the temporary folder.
+    DeleteFileA(opened().c_str());
+    clickRow(attachList(), 1);
     listMenu(kAttachOpen);
     path = openedPath();
     EXPECT_EQ(path, temp + ".._.._evil.jexopen");
-    EXPECT_EQ(asText(e2e::readFile(path)), bytes);
+    EXPECT_EQ(asText(e2e::readFile(path)), other);
     EXPECT_FALSE(e2e::fileExists(temp + "..\\..\\evil.jexopen"));
     EXPECT_FALSE(e2e::fileExists(temp + "..\\evil.jexopen"));
+    ASSERT_TRUE(openerGone());
 
     // The temporary folder goes with the program.
     ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);
