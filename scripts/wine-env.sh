@@ -1,5 +1,5 @@
 # Environment for running the Windows build under Wine; sourced by the
-# scripts.  The prefix (32-bit, Chinese locale) lives in the build folder.
+# scripts.  The prefix (Chinese locale) lives in the build folder.
 ROOT=${ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
 
 # The deliverables are 32-bit.  Where this machine cannot run 32-bit code
@@ -7,7 +7,9 @@ ROOT=${ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
 # and the program run from a 64-bit build of the same sources under a 64-bit
 # Wine instead.  JEX_WINE_ARCH=win32 or win64 overrides the choice.
 if [ -z "${JEX_WINE_ARCH:-}" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1 || [ ! -x /usr/lib/wine/wine64 ]; then
+    # 32-bit code run by an emulator (a binfmt_misc entry) counts as none.
+    if { /usr/lib/wine/wine --version >/dev/null 2>&1 && ! grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; } ||
+        [ ! -x /usr/lib/wine/wine64 ]; then
         JEX_WINE_ARCH=win32
     else
         JEX_WINE_ARCH=win64
@@ -40,7 +42,7 @@ export LANG=zh_CN.UTF-8
 wine_prefix() {
     if [ ! -f "$WINEPREFIX/.jex-ready" ]; then
         mkdir -p "$(dirname "$WINEPREFIX")"
-        wineboot -i >/dev/null 2>&1 || true
+        wine wineboot -i >/dev/null 2>&1 || true
         # Wine's own fonts (Marlett draws the caption buttons).
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
