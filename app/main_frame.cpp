@@ -159,6 +159,9 @@ LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         if (!confirmClose()) return 0;
+        // The pane's workers use the database and the temporary folder,
+        // which go with the program.
+        if (!listTabView_->closeDown()) return 0;
         break;
     case WM_QUERYENDSESSION:
         // Logging off asks about unsaved texts as closing does.
@@ -248,6 +251,7 @@ void CMainFrame::search() {
         fw::messageBox("请输入内容！", MB_OK);
         return;
     }
+    listTabView_->search(text);
 }
 
 void CMainFrame::openProductPage() {

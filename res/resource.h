@@ -25,6 +25,19 @@
 #define IDB_TREE_TEXT 157
 #define IDB_TREE_TOOLS 158
 
+// The lower pane: the attachment list's context menu and images, the memo's
+// accelerators, the add dialog's child template with its check box.
+#define IDR_ATTACH_MENU 138
+#define IDR_PANE_ACCEL 139
+#define IDD_ADD_ATTACHMENT 140
+#define IDC_ADD_PATH_ONLY 1013
+#define IDB_ATTACH_KINDS 159
+#define ID_ATTACH_ADD 32810
+#define ID_ATTACH_DELETE 32811
+#define ID_ATTACH_OPEN 32812
+#define ID_ATTACH_RENAME 32813
+#define ID_ATTACH_EXTRACT 32814
+
 #define IDD_DBFOLDER 168
 #define IDC_DBFOLDER_PATH 1000
 #define IDC_DBFOLDER_BROWSE 1001

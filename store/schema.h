@@ -17,7 +17,7 @@ void createSchema(DbConnection& db);
 // the indexes of sql::kCreateIndexes that it lacks (a file that cannot take
 // them now, being read-only or locked, opens without them), else creates it
 // with its schema.  Either way the connection's LIKE is the GBK-aware one of
-// store/gbk_like.h.  When creation fails the connection is closed and the new
+// store/gbk_like.h and its page cache is sql::kCacheSize.  When creation fails the connection is closed and the new
 // file removed, so that the next start offers a fresh one; the exception is
 // passed on.
 void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists);
