@@ -284,8 +284,9 @@ void ButtonSkin::layout() {
 // --- looks -------------------------------------------------------------------------------------
 
 ButtonSkin::Look ButtonSkin::currentLook() const {
-    if (kind_ == Kind::Push) return armed_ && hover_ ? kDown : hover_ ? kHover : kNormal;
-    if (armed_ && hover_) return restLook();  // pressed: the box lets go of its hover look
+    bool held = armed_ && (hover_ || keyArmed_);
+    if (kind_ == Kind::Push) return held ? kDown : hover_ ? kHover : kNormal;
+    if (held) return restLook();  // pressed: the box lets go of its hover look
     if (checked_) return hover_ ? kCheckedHover : kCheckedNormal;
     return hover_ ? kHover : kNormal;
 }
@@ -462,7 +463,7 @@ void ButtonSkin::mouseMove(POINT p) {
 
 void ButtonSkin::press() {
     armed_ = true;
-    hover_ = true;
+    if (!keyArmed_) hover_ = true;
     if (GetCapture() != hwnd()) SetCapture(hwnd());
     lookChanged();
 }
@@ -492,8 +493,7 @@ void ButtonSkin::release(bool inside) {
     if (kind_ == Kind::Push) {
         restAtOnce();
     } else {
-        hover_ = false;
-        if (GetCapture() == self) ReleaseCapture();
+        // The mouse is still on the box: its hover look stays.
         if (kind_ == Kind::Check) {
             setChecked(!checked_, false);
             SendMessageA(self, BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
