@@ -226,9 +226,12 @@ TEST_F(ButtonsOnScreen, CheckBoxesAndRadiosShowTheirMarkAfterTheAnimation) {
     EXPECT_EQ(waitForPixel(box, 7, 10, kBox), rgb(kBox));
     messageLog().clear();
     ASSERT_TRUE(clickAt(screenPoint(box, 7, 10)));
+    EXPECT_EQ(waitForPixel(box, 10, 10, kMark), rgb(kMark)) << "the right end of the mark";
     EXPECT_EQ(waitForPixel(box, 7, 10, kMark), rgb(kMark));
     EXPECT_EQ(waitForPixel(box, 1, 4, kBoxHover), rgb(kBoxHover)) << "the mouse is still on it";
-    EXPECT_GE(messageLog().count(box, WM_TIMER, 2), 4) << "the wipe took its steps";
+    // HoverTime 100: four frames, and the tick that ends it.
+    EXPECT_TRUE(waitUntil([&] { return messageLog().count(box, WM_TIMER, 2) >= 5; }));
+    EXPECT_TRUE(waitUntil([&] { return !KillTimer(box, 2); })) << "the animation's timer stops";
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(Capture(box).anyDark(RECT{21, 2, 80, 19})) << "the caption right of the box";
 

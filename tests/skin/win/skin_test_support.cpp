@@ -329,6 +329,7 @@ LRESULT CALLBACK TestWindow::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         }
         case WM_NOTIFY: {
             const auto* tree = reinterpret_cast<const NMTREEVIEWA*>(lParam);
+            self->notifications.push_back({tree->hdr.hwndFrom, tree->hdr.code});
             if (tree->hdr.code == TVN_ITEMEXPANDEDA || tree->hdr.code == TVN_ITEMEXPANDEDW)
                 self->expansions.push_back({tree->itemNew.hItem, GetTickCount()});
             break;

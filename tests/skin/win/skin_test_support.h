@@ -74,8 +74,9 @@ void useSkin(const char* fileName);
 
 // A top-level popup window (or a child, with a parent) painted in kBack.  As
 // a top-level window it is what the controls report to: it keeps the drops
-// of WM_TREE_DRAGDROP and the items TVN_ITEMEXPANDED reports, and answers
-// WM_NAVCTRL_SELCHANGE with `selChangeResult`.
+// of WM_TREE_DRAGDROP, the items TVN_ITEMEXPANDED reports and every
+// notification's sender and code, and answers WM_NAVCTRL_SELCHANGE with
+// `selChangeResult`.
 class TestWindow {
 public:
     struct Drop {
@@ -97,7 +98,13 @@ public:
     // Shows the window, makes it the foreground window and waits until it is.
     bool bringToFront();
 
+    struct Notification {
+        HWND from;
+        UINT code;
+    };
+
     LRESULT selChangeResult = 0;
+    std::vector<Notification> notifications;  // WM_NOTIFY, as they came
     std::vector<Drop> drops;
     std::vector<Expansion> expansions;
 
