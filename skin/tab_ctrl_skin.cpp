@@ -166,8 +166,8 @@ void TabCtrlSkin::drawTab(HDC dc, int index, const RECT& r, bool selected) {
     item.pszText = label;
     item.cchTextMax = sizeof label;
     SendMessageA(hwnd(), TCM_GETITEMA, WPARAM(index), reinterpret_cast<LPARAM>(&item));
-    drawText(shape.dc(), label, text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS,
-             RGB(0, 0, 0), guiFont());
+    drawText(shape.dc(), label, text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP, RGB(0, 0, 0),
+             guiFont());
     if (!close_.empty()) {
         int frame = index == pressedClose_ && index == hotClose_ ? 2 : index == hotClose_ ? 1 : 0;
         close_[std::size_t(frame)].draw(shape.dc(), close.left, close.top);

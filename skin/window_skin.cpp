@@ -226,6 +226,7 @@ bool WindowFrameSkin::nonClient(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     }
     case WM_NCHITTEST: {
         result = callPrevious(msg, wParam, lParam);
+        if (stale()) rebuild();  // the buttons' places
         POINT p = screenToWindow(hwnd(), lParamPoint(lParam));
         int button = buttonAt(p);
         if (button >= 0)
@@ -260,15 +261,33 @@ bool WindowFrameSkin::nonClient(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         ncPaint();
         return true;
     }
-    case WM_ERASEBKGND:
-        if (kind_ == FrameKind::Dialog) {
-            if (stale()) rebuild();
-            RECT client = clientInWindow(hwnd());
+    case WM_ERASEBKGND: {
+        // The background continues the caption's; a frame's views cover
+        // most of its client area, but not always all of it (a toolbar
+        // sits below its divider's place), and what they leave shows the
+        // background too rather than whatever was there.
+        if (stale()) rebuild();
+        RECT client = clientInWindow(hwnd());
+        if (cache_)
             BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, client.right - client.left, client.bottom - client.top,
                    cache_.dc(), client.left, client.top, SRCCOPY);
-        }
         result = 1;
         return true;
+    }
+    case WM_GETMINMAXINFO: {
+        // Maximised, the window fills the work area exactly: its border is
+        // drawn inside it, not left off the screen as the system's is.
+        result = callPrevious(msg, wParam, lParam);
+        if (kind_ != FrameKind::FrameWnd) return true;
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoA(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor)) {
+            info->ptMaxPosition = {monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
+            info->ptMaxSize = {monitor.rcWork.right - monitor.rcWork.left, monitor.rcWork.bottom - monitor.rcWork.top};
+        }
+        return true;
+    }
     case WM_SIZE:
         result = callPrevious(msg, wParam, lParam);
         resized();
