@@ -561,6 +561,31 @@ HWND windowAwaitingPaint() {
     return found;
 }
 
+// The screen rectangle of the blinking caret of the window in front, if it
+// shows one; empty otherwise.
+RECT caretOnScreen() {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    RECT r = {};
+    if (!GetGUIThreadInfo(0, &info) || !info.hwndCaret) return r;
+    r = info.rcCaret;
+    MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Whether two pictures of the screen are alike outside `ignored`.
+bool alikeBesides(const ScreenImage& a, const ScreenImage& b, const RECT& ignored) {
+    if (a.width != b.width || a.height != b.height) return false;
+    for (int y = 0; y < a.height; ++y) {
+        bool rowIgnored = y >= ignored.top && y < ignored.bottom;
+        for (int x = 0; x < a.width; ++x) {
+            std::size_t i = std::size_t(y) * std::size_t(a.width) + std::size_t(x);
+            if (a.pixels[i] != b.pixels[i] && !(rowIgnored && x >= ignored.left && x < ignored.right)) return false;
+        }
+    }
+    return true;
+}
+
 bool savePng(const ScreenImage& image, const std::string& path) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
@@ -588,7 +613,8 @@ bool saveScreenPng(const std::string& path) { return savePng(captureScreen(), pa
 std::string screenshot(const std::string& name, bool animated) {
     // A repaint reaches the screen a little after the window has been
     // validated, so the screen has settled once no window has awaited its
-    // paint for a few captures in a row (some 200 ms), and they are alike.
+    // paint for a few captures in a row (some 200 ms), and they are alike
+    // but for a blinking caret.
     constexpr int kAlike = 5;
     ScreenImage shot = captureScreen();
     int alike = 0;
@@ -596,7 +622,7 @@ std::string screenshot(const std::string& name, bool animated) {
         [&] {
             ScreenImage next = captureScreen();
             HWND pending = windowAwaitingPaint();
-            alike = !pending && (animated || next.pixels == shot.pixels) ? alike + 1 : 0;
+            alike = !pending && (animated || alikeBesides(next, shot, caretOnScreen())) ? alike + 1 : 0;
             shot = std::move(next);
             return pending;
         },
