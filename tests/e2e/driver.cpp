@@ -562,6 +562,31 @@ HWND windowAwaitingPaint() {
     return found;
 }
 
+// The screen rectangle of the blinking caret of the window in front, if it
+// shows one; empty otherwise.
+RECT caretOnScreen() {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    RECT r = {};
+    if (!GetGUIThreadInfo(0, &info) || !info.hwndCaret) return r;
+    r = info.rcCaret;
+    MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Whether two pictures of the screen are alike outside `ignored`.
+bool alikeBesides(const ScreenImage& a, const ScreenImage& b, const RECT& ignored) {
+    if (a.width != b.width || a.height != b.height) return false;
+    for (int y = 0; y < a.height; ++y) {
+        bool rowIgnored = y >= ignored.top && y < ignored.bottom;
+        for (int x = 0; x < a.width; ++x) {
+            std::size_t i = std::size_t(y) * std::size_t(a.width) + std::size_t(x);
+            if (a.pixels[i] != b.pixels[i] && !(rowIgnored && x >= ignored.left && x < ignored.right)) return false;
+        }
+    }
+    return true;
+}
+
 bool savePng(const ScreenImage& image, const std::string& path) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
@@ -586,32 +611,11 @@ bool savePng(const ScreenImage& image, const std::string& path) {
 
 bool saveScreenPng(const std::string& path) { return savePng(captureScreen(), path); }
 
-namespace {
-
-// Whether two captures differ at most by a blinking caret: every changed
-// pixel lies in one thin upright bar.
-bool alikeButForACaret(const ScreenImage& a, const ScreenImage& b) {
-    if (a.width != b.width || a.height != b.height) return false;
-    int left = a.width, right = -1, top = a.height, bottom = -1;
-    for (int y = 0; y < a.height; ++y) {
-        const DWORD* pa = &a.pixels[std::size_t(y) * a.width];
-        const DWORD* pb = &b.pixels[std::size_t(y) * b.width];
-        for (int x = 0; x < a.width; ++x) {
-            if (pa[x] == pb[x]) continue;
-            left = std::min(left, x), right = std::max(right, x);
-            top = std::min(top, y), bottom = std::max(bottom, y);
-        }
-    }
-    return right < 0 || (right - left < 4 && bottom - top < 48);
-}
-
-}  // namespace
-
 std::string screenshot(const std::string& name, bool animated) {
     // A repaint reaches the screen a little after the window has been
     // validated, so the screen has settled once no window has awaited its
     // paint for a few captures in a row (some 200 ms), and they are alike
-    // (a caret may blink meanwhile: the test has put the focus there).
+    // but for a blinking caret.
     constexpr int kAlike = 5;
     ScreenImage shot = captureScreen();
     int alike = 0;
@@ -619,7 +623,7 @@ std::string screenshot(const std::string& name, bool animated) {
         [&] {
             ScreenImage next = captureScreen();
             HWND pending = windowAwaitingPaint();
-            alike = !pending && (animated || alikeButForACaret(next, shot)) ? alike + 1 : 0;
+            alike = !pending && (animated || alikeBesides(next, shot, caretOnScreen())) ? alike + 1 : 0;
             shot = std::move(next);
             return pending;
         },
