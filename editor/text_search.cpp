@@ -30,63 +30,79 @@ int commonness(unsigned char c) {
     return 1;
 }
 
+// A byte of the pattern as the scan looks for it: c matches when
+// (c | mask) == value; the mask is 0x20 for a letter in either case.
+struct ByteClass {
+    unsigned char mask;
+    unsigned char value;
+    bool operator()(unsigned char c) const { return (c | mask) == value; }
+};
+
 #if defined(__SSE2__)
-// Bit i of the result is set where block byte i is `a` or `b`.
-inline unsigned hits16(const unsigned char* p, __m128i a, __m128i b) {
+// Bit i of the result is set where byte i of the block is in the class.
+inline unsigned hits16(const unsigned char* p, __m128i mask, __m128i value) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    return unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b))));
+    return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(v, mask), value)));
 }
+inline __m128i splat(unsigned char c) { return _mm_set1_epi8(char(c)); }
 #endif
 
-// The first byte of [p, p + n) that is `a` or `b`; n when none is.
-std::size_t firstOf(const unsigned char* p, std::size_t n, unsigned char a, unsigned char b) {
-    if (a == b) {
-        const void* hit = std::memchr(p, a, n);
-        return hit ? std::size_t(static_cast<const unsigned char*>(hit) - p) : n;
+// The first start s in [0, n) where p[s + x] is in class `cx` and, when
+// `cy` is given, p[s + y] in class `cy`; n when there is none.  The caller
+// keeps s + x and s + y inside the bytes for every s < n.
+std::size_t firstOf(const unsigned char* p, std::size_t n, std::size_t x, ByteClass cx, std::size_t y,
+                    const ByteClass* cy) {
+    if (!cy && cx.mask == 0) {
+        const void* hit = std::memchr(p + x, cx.value, n);
+        return hit ? std::size_t(static_cast<const unsigned char*>(hit) - (p + x)) : n;
     }
-    std::size_t i = 0;
+    if (!cy) cy = &cx, y = x;
+    std::size_t s = 0;
 #if defined(__SSE2__)
-    const __m128i va = _mm_set1_epi8(char(a)), vb = _mm_set1_epi8(char(b));
-    for (; i + 16 <= n; i += 16)
-        if (unsigned bits = hits16(p + i, va, vb)) return i + std::size_t(__builtin_ctz(bits));
+    const __m128i mx = splat(cx.mask), vx = splat(cx.value);
+    const __m128i my = splat(cy->mask), vy = splat(cy->value);
+    auto block = [&](std::size_t at) { return hits16(p + at + x, mx, vx) & hits16(p + at + y, my, vy); };
+    // Four blocks at a time, looked into only when one of them has a hit.
+    for (; s + 64 <= n; s += 64) {
+        unsigned long long b0 = block(s), b1 = block(s + 16), b2 = block(s + 32), b3 = block(s + 48);
+        if (unsigned long long bits = b0 | (b1 << 16) | (b2 << 32) | (b3 << 48))
+            return s + std::size_t(__builtin_ctzll(bits));
+    }
+    for (; s + 16 <= n; s += 16)
+        if (unsigned bits = block(s)) return s + std::size_t(__builtin_ctz(bits));
 #endif
-    for (; i < n; ++i)
-        if (p[i] == a || p[i] == b) return i;
+    for (; s < n; ++s)
+        if (cx(p[s + x]) && (*cy)(p[s + y])) return s;
     return n;
 }
 
-// The last byte of [p, p + n) that is `a` or `b`; npos when none is.
-std::size_t lastOf(const unsigned char* p, std::size_t n, unsigned char a, unsigned char b) {
+// The last such start in [0, n); npos when there is none.
+std::size_t lastOf(const unsigned char* p, std::size_t n, std::size_t x, ByteClass cx, std::size_t y,
+                   const ByteClass* cy) {
 #ifdef __GLIBC__
-    if (a == b) {
-        const void* hit = memrchr(p, a, n);
-        return hit ? std::size_t(static_cast<const unsigned char*>(hit) - p) : npos;
+    if (!cy && cx.mask == 0) {
+        const void* hit = memrchr(p + x, cx.value, n);
+        return hit ? std::size_t(static_cast<const unsigned char*>(hit) - (p + x)) : npos;
     }
 #endif
-    std::size_t i = n;
+    if (!cy) cy = &cx, y = x;
+    std::size_t s = n;
 #if defined(__SSE2__)
-    const __m128i va = _mm_set1_epi8(char(a)), vb = _mm_set1_epi8(char(b));
-    // Four blocks at a time, looked into only when one of them has a hit.
-    while (i >= 64) {
-        const unsigned char* q = p + i - 64;
-        unsigned b3 = hits16(q + 48, va, vb), b2 = hits16(q + 32, va, vb);
-        unsigned b1 = hits16(q + 16, va, vb), b0 = hits16(q, va, vb);
-        if (b0 | b1 | b2 | b3) {
-            if (b3) return i - 64 + 48 + std::size_t(31 - __builtin_clz(b3));
-            if (b2) return i - 64 + 32 + std::size_t(31 - __builtin_clz(b2));
-            if (b1) return i - 64 + 16 + std::size_t(31 - __builtin_clz(b1));
-            return i - 64 + std::size_t(31 - __builtin_clz(b0));
-        }
-        i -= 64;
+    const __m128i mx = splat(cx.mask), vx = splat(cx.value);
+    const __m128i my = splat(cy->mask), vy = splat(cy->value);
+    auto block = [&](std::size_t at) { return hits16(p + at + x, mx, vx) & hits16(p + at + y, my, vy); };
+    for (; s >= 64; s -= 64) {
+        std::size_t at = s - 64;
+        unsigned long long b0 = block(at), b1 = block(at + 16), b2 = block(at + 32), b3 = block(at + 48);
+        if (unsigned long long bits = b0 | (b1 << 16) | (b2 << 32) | (b3 << 48))
+            return at + std::size_t(63 - __builtin_clzll(bits));
     }
-    while (i >= 16) {
-        if (unsigned bits = hits16(p + i - 16, va, vb)) return i - 16 + std::size_t(31 - __builtin_clz(bits));
-        i -= 16;
-    }
+    for (; s >= 16; s -= 16)
+        if (unsigned bits = block(s - 16)) return s - 16 + std::size_t(31 - __builtin_clz(bits));
 #endif
-    while (i > 0) {
-        --i;
-        if (p[i] == a || p[i] == b) return i;
+    while (s > 0) {
+        --s;
+        if (cx(p[s + x]) && (*cy)(p[s + y])) return s;
     }
     return npos;
 }
@@ -110,17 +126,24 @@ TextSearch::TextSearch(const TextBuffer& text, std::string_view pattern, bool ma
         }
         i += pair ? 2 : 1;
     }
-    int best = 1 << 30;
-    for (std::size_t i = 0; i < pattern_.size(); ++i) {
+    // The rarest byte, then (folding) the rarest other one.
+    auto score = [&](std::size_t i) {
         unsigned char c = static_cast<unsigned char>(pattern_[i]);
-        unsigned char other = folds_[i] ? static_cast<unsigned char>(c - 32) : c;
-        int score = commonness(c) + (other != c ? commonness(other) : 0);
-        if (score < best) {
-            best = score;
-            anchor_ = i;
-            anchorA_ = c;
-            anchorB_ = other;
-        }
+        return folds_[i] ? commonness(c) + commonness(static_cast<unsigned char>(c - 32)) : commonness(c);
+    };
+    auto anchorAt = [&](std::size_t i) {
+        return Anchor{i, static_cast<unsigned char>(folds_[i] ? 0x20 : 0), static_cast<unsigned char>(pattern_[i])};
+    };
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < pattern_.size(); ++i)
+        if (score(i) < score(best)) best = i;
+    if (!pattern_.empty()) first_ = anchorAt(best);
+    pair_ = anyFold_ && pattern_.size() >= 2;
+    if (pair_) {
+        std::size_t other = best == 0 ? 1 : 0;
+        for (std::size_t i = 0; i < pattern_.size(); ++i)
+            if (i != best && score(i) < score(other)) other = i;
+        second_ = anchorAt(other);
     }
 }
 
@@ -169,26 +192,50 @@ bool TextSearch::matchesAt(std::size_t start) const {
     return !wholeWord_ || (!isWordCharBefore(start) && !isWordCharAt(start + m));
 }
 
+std::size_t TextSearch::firstCandidate(std::string_view piece, std::size_t lo, std::size_t hi) const {
+    const unsigned char* base = reinterpret_cast<const unsigned char*>(piece.data()) + lo;
+    const ByteClass x = {first_.mask, first_.value}, y = {second_.mask, second_.value};
+    std::size_t hit = firstOf(base, hi - lo, first_.offset, x, second_.offset, pair_ ? &y : nullptr);
+    return hit < hi - lo ? lo + hit : npos;
+}
+
+std::size_t TextSearch::lastCandidate(std::string_view piece, std::size_t lo, std::size_t hi) const {
+    const unsigned char* base = reinterpret_cast<const unsigned char*>(piece.data()) + lo;
+    const ByteClass x = {first_.mask, first_.value}, y = {second_.mask, second_.value};
+    std::size_t hit = lastOf(base, hi - lo, first_.offset, x, second_.offset, pair_ ? &y : nullptr);
+    return hit == npos ? npos : lo + hit;
+}
+
+// Starts are taken in order: those with the whole pattern in the head,
+// those across the gap (compared byte by byte), those in the tail.
 std::size_t TextSearch::forward(std::size_t from, std::size_t to) const {
     const std::size_t m = pattern_.size();
     if (m == 0 || m > length_) return npos;
     to = std::min(to, length_ - m + 1);
     if (from >= to) return npos;
-    // Anchor bytes at [from + anchor, to + anchor), in the head, then the tail.
-    std::size_t lo = from + anchor_, hi = to + anchor_;
-    const std::string_view pieces[2] = {head_, tail_};
-    std::size_t offset = 0;
-    for (const std::string_view& piece : pieces) {
-        std::size_t a = std::max(lo, offset), b = std::min(hi, offset + piece.size());
-        const unsigned char* base = reinterpret_cast<const unsigned char*>(piece.data());
-        while (a < b) {
-            std::size_t hit = firstOf(base + (a - offset), b - a, anchorA_, anchorB_);
-            if (hit == b - a) break;
-            std::size_t start = a + hit - anchor_;
+    const std::size_t h = head_.size();
+    // In the head: starts [from, min(to, h - m + 1)).
+    if (h >= m) {
+        std::size_t hi = std::min(to, h - m + 1);
+        for (std::size_t lo = from; lo < hi;) {
+            std::size_t start = firstCandidate(head_, lo, hi);
+            if (start == npos) break;
             if (matchesAt(start)) return start;
-            a += hit + 1;
+            lo = start + 1;
         }
-        offset += piece.size();
+    }
+    // Across the gap.
+    for (std::size_t start = std::max(from, h >= m ? h - m + 1 : 0); start < std::min(to, h); ++start)
+        if (matchesAt(start)) return start;
+    // In the tail: starts [max(from, h), to), as offsets into the tail.
+    if (to > h) {
+        std::size_t hi = to - h;
+        for (std::size_t lo = from > h ? from - h : 0; lo < hi;) {
+            std::size_t start = firstCandidate(tail_, lo, hi);
+            if (start == npos) break;
+            if (matchesAt(h + start)) return h + start;
+            lo = start + 1;
+        }
     }
     return npos;
 }
@@ -197,23 +244,27 @@ std::size_t TextSearch::backward(std::size_t minEnd, std::size_t maxEnd, std::si
     const std::size_t m = pattern_.size();
     maxEnd = std::min(maxEnd, length_);
     if (m == 0 || maxEnd < m || minEnd > maxEnd) return npos;
-    std::size_t minStart = minEnd > m ? minEnd - m : 0;
-    std::size_t maxStart = maxEnd - m;
-    // Anchor bytes at [minStart + anchor, maxStart + anchor], in the tail, then the head.
-    std::size_t lo = minStart + anchor_, hi = maxStart + anchor_ + 1;
-    const std::string_view pieces[2] = {tail_, head_};
-    const std::size_t offsets[2] = {head_.size(), 0};
-    for (int k = 0; k < 2; ++k) {
-        const std::string_view& piece = pieces[k];
-        std::size_t offset = offsets[k];
-        std::size_t a = std::max(lo, offset), b = std::min(hi, offset + piece.size());
-        const unsigned char* base = reinterpret_cast<const unsigned char*>(piece.data());
-        while (a < b) {
-            std::size_t hit = lastOf(base + (a - offset), b - a, anchorA_, anchorB_);
-            if (hit == npos) break;
-            std::size_t start = a + hit - anchor_;
-            if (start != skip && matchesAt(start)) return start;
-            b = a + hit;
+    // Starts [from, to).
+    const std::size_t from = minEnd > m ? minEnd - m : 0, to = maxEnd - m + 1;
+    const std::size_t h = head_.size();
+    auto accept = [&](std::size_t start) { return start != skip && matchesAt(start); };
+    if (to > h) {
+        std::size_t lo = from > h ? from - h : 0;
+        for (std::size_t hi = to - h; lo < hi;) {
+            std::size_t start = lastCandidate(tail_, lo, hi);
+            if (start == npos) break;
+            if (accept(h + start)) return h + start;
+            hi = start;
+        }
+    }
+    for (std::size_t start = std::min(to, h); start > std::max(from, h >= m ? h - m + 1 : 0);)
+        if (accept(--start)) return start;
+    if (h >= m) {
+        for (std::size_t hi = std::min(to, h - m + 1); from < hi;) {
+            std::size_t start = lastCandidate(head_, from, hi);
+            if (start == npos) break;
+            if (accept(start)) return start;
+            hi = start;
         }
     }
     return npos;

@@ -38,6 +38,10 @@ private:
         return static_cast<unsigned char>(pos < head_.size() ? head_[pos] : tail_[pos - head_.size()]);
     }
     bool matchesAt(std::size_t start) const;
+    // The first / last start in [lo, hi) of `piece` (the whole pattern
+    // inside it) whose anchor bytes match; npos when none does.
+    std::size_t firstCandidate(std::string_view piece, std::size_t lo, std::size_t hi) const;
+    std::size_t lastCandidate(std::string_view piece, std::size_t lo, std::size_t hi) const;
     bool isWordCharBefore(std::size_t pos) const;
     bool isWordCharAt(std::size_t pos) const;
 
@@ -49,8 +53,15 @@ private:
     bool anyFold_ = false;
     bool wholeWord_;
     bool delimiter_[256] = {};
-    // The pattern byte the scan looks for (in either case when it folds).
-    std::size_t anchor_ = 0;
-    unsigned char anchorA_ = 0;
-    unsigned char anchorB_ = 0;
+    // The pattern bytes the scan looks for (in either case where they
+    // fold): the rarest one, and with folding a second one, since letters
+    // in either case turn up too often for one to sift the text.
+    struct Anchor {
+        std::size_t offset = 0;
+        unsigned char mask = 0;  // 0x20 where the byte folds
+        unsigned char value = 0;
+    };
+    Anchor first_;
+    Anchor second_;
+    bool pair_ = false;
 };

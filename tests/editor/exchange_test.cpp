@@ -153,6 +153,12 @@ TEST_F(Exchange, OccurrencesAcrossTheGapAreFoundBothWays) {
     EXPECT_EQ(selection(), Sel(9, 12));
     ASSERT_TRUE(find("CDE", false, false));
     EXPECT_EQ(selection(), Sel(2, 5));
+    ASSERT_TRUE(find("CDE", true, false));
+    EXPECT_EQ(selection(), Sel(9, 12));
+    ASSERT_TRUE(find("ABC", false, false));  // wholly before the gap
+    EXPECT_EQ(selection(), Sel(7, 10));
+    ASSERT_TRUE(find("ABC", false, false));
+    EXPECT_EQ(selection(), Sel(0, 3));
 }
 
 TEST(TextSearch, BoundariesFollowTheLeadBytes) {
