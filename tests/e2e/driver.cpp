@@ -494,26 +494,6 @@ HWND popupMenuWindow(DWORD pid) {
     return nullptr;
 }
 
-std::vector<MenuItem> popupMenuItems(HWND menuWindow) {
-    std::vector<MenuItem> items;
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(menuWindow, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
-    HMENU menu = reinterpret_cast<HMENU>(result);
-    int count = menu ? GetMenuItemCount(menu) : -1;
-    for (int i = 0; i < count; ++i) {
-        char text[128] = {};
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING;
-        info.dwTypeData = text;
-        info.cch = sizeof text - 1;
-        GetMenuItemInfoA(menu, UINT(i), TRUE, &info);
-        bool separator = info.fType & MFT_SEPARATOR;
-        items.push_back({separator ? "" : text, separator ? 0 : int(info.wID), !(info.fState & MFS_DISABLED)});
-    }
-    return items;
-}
-
 // --- files ------------------------------------------------------------------------------
 
 std::vector<unsigned char> readFile(const std::string& path) {

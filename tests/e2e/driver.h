@@ -202,18 +202,9 @@ private:
 };
 // The selection of an editor as EM_GETSEL reports it: start and end.
 std::pair<DWORD, DWORD> editorSelection(HWND editor);
-// The shown pop-up menu window ("#32768") of a process, or null.
+// The shown pop-up menu window ("#32768") of a process, or null (its items
+// cannot be read from another process under Wine).
 HWND popupMenuWindow(DWORD pid);
-// An item of a shown pop-up menu.
-struct MenuItem {
-    std::string text;  // "" for a separator
-    int id;
-    bool enabled;
-    bool operator==(const MenuItem& other) const {
-        return text == other.text && id == other.id && enabled == other.enabled;
-    }
-};
-std::vector<MenuItem> popupMenuItems(HWND menuWindow);
 
 // --- files -----------------------------------------------------------------------
 
