@@ -54,26 +54,10 @@ POINT toScreen(HWND hwnd, int x, int y) {
 
 // The control's OLE drop target: hands every call to the control while its
 // window lives.
-class EditorDropTarget : public IDropTarget {
+class EditorDropTarget : public ComObject<IDropTarget> {
 public:
     explicit EditorDropTarget(CHEditCtrl& editor) : editor_(&editor) {}
     void detach() { editor_ = nullptr; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IDropTarget) {
-            *out = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return ULONG(left);
-    }
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override {
         *effect = editor_ ? editor_->OnDragEnter(data, keys, {point.x, point.y}, *effect) : DROPEFFECT_NONE;
         return S_OK;
@@ -93,9 +77,7 @@ public:
     }
 
 private:
-    virtual ~EditorDropTarget() = default;
     CHEditCtrl* editor_;
-    LONG references_ = 1;
 };
 
 UINT CHEditCtrl::editChangeMessage() {

@@ -61,24 +61,6 @@ TextDataObject* TextDataObject::create(const std::string& text) {
 
 TextDataObject::~TextDataObject() { GlobalFree(block_); }
 
-HRESULT TextDataObject::QueryInterface(REFIID iid, void** out) {
-    if (iid == IID_IUnknown || iid == IID_IDataObject) {
-        *out = static_cast<IDataObject*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG TextDataObject::AddRef() { return ULONG(InterlockedIncrement(&references_)); }
-
-ULONG TextDataObject::Release() {
-    LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return ULONG(left);
-}
-
 HRESULT TextDataObject::QueryGetData(FORMATETC* format) {
     if (!format) return E_INVALIDARG;
     if (format->cfFormat != CF_TEXT || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
@@ -109,24 +91,6 @@ HRESULT TextDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
 }
 
 // --- TextDropSource ------------------------------------------------------------------
-
-HRESULT TextDropSource::QueryInterface(REFIID iid, void** out) {
-    if (iid == IID_IUnknown || iid == IID_IDropSource) {
-        *out = static_cast<IDropSource*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG TextDropSource::AddRef() { return ULONG(InterlockedIncrement(&references_)); }
-
-ULONG TextDropSource::Release() {
-    LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return ULONG(left);
-}
 
 HRESULT TextDropSource::QueryContinueDrag(BOOL escape, DWORD keys) {
     if (escape) return DRAGDROP_S_CANCEL;

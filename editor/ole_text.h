@@ -8,16 +8,40 @@
 
 #include <string>
 
+// IUnknown for an object of one interface, made with new: it starts with
+// one reference and deletes itself when the last one is released.
+template <class Interface>
+class ComObject : public Interface {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == __uuidof(Interface)) {
+            *out = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        LONG left = InterlockedDecrement(&references_);
+        if (left == 0) delete this;
+        return ULONG(left);
+    }
+
+protected:
+    virtual ~ComObject() = default;
+
+private:
+    LONG references_ = 1;
+};
+
 // A data object holding one global memory block of zero-terminated text,
-// offered as CF_TEXT.  Reference counted; starts with one reference.
-class TextDataObject : public IDataObject {
+// offered as CF_TEXT.
+class TextDataObject : public ComObject<IDataObject> {
 public:
     // Takes the block; null when it could not be made.
     static TextDataObject* create(const std::string& text);
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
@@ -33,24 +57,16 @@ public:
 
 private:
     explicit TextDataObject(HGLOBAL block) : block_(block) {}
-    virtual ~TextDataObject();
-    LONG references_ = 1;
+    ~TextDataObject() override;
     HGLOBAL block_;
 };
 
 // The drop source of a drag with the left button: Escape cancels, letting
-// go of the button drops.  Starts with one reference.
-class TextDropSource : public IDropSource {
+// go of the button drops.
+class TextDropSource : public ComObject<IDropSource> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override;
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
-
-private:
-    virtual ~TextDropSource() = default;
-    LONG references_ = 1;
 };
 
 // A global memory block of `text` and its terminating zero; null on failure.

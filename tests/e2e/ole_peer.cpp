@@ -47,19 +47,8 @@ struct Peer {
 };
 Peer peer;
 
-class RecordingTarget : public IDropTarget {
+class RecordingTarget : public ComObject<IDropTarget> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IDropTarget) {
-            *out = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override { return ULONG(InterlockedDecrement(&references_)); }
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         accepted_ = offersText(data, CF_TEXT);
         *effect = accepted_ ? (*effect & peer.effect) : DROPEFFECT_NONE;
@@ -83,7 +72,6 @@ public:
     }
 
 private:
-    LONG references_ = 1;
     bool accepted_ = false;
 };
 
@@ -125,14 +113,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RegisterClassA(&wc);
     peer.window = CreateWindowExA(0, "JexOlePeer", peer.source ? "source" : "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                   820, 120, 340, 300, nullptr, nullptr, instance, nullptr);
-    RecordingTarget target;
-    if (!peer.source) RegisterDragDrop(peer.window, &target);
+    RecordingTarget* target = new RecordingTarget;
+    if (!peer.source) RegisterDragDrop(peer.window, target);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     if (!peer.source) RevokeDragDrop(peer.window);
+    target->Release();
     OleUninitialize();
     return 0;
 }
