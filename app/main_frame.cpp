@@ -8,6 +8,7 @@
 #include "app/product_page.h"
 #include "attach/busy_dlg.h"
 #include "attach/list_tab_view.h"
+#include "editor/hedit_ctrl.h"
 #include "fw/app.h"
 #include "fw/dialog.h"
 #include "res/resource.h"
@@ -130,9 +131,36 @@ bool CMainFrame::onCommand(int id, int, HWND) {
     case kCmdPrevPane:
         focusPane(id == kCmdPrevPane);
         return true;
+    case kCmdCopy:
+    case kCmdCut:
+    case kCmdPaste:
+    case kCmdUndo:
+        return editFocused(id);
     default:
         return false;
     }
+}
+
+// The edit keys act on the window with the focus: an edit control (the
+// memo, the search box) gets its own message, an editor the command.
+bool CMainFrame::editFocused(int command) {
+    HWND focus = GetFocus();
+    if (!focus) return false;
+    char className[32] = {};
+    GetClassNameA(focus, className, sizeof className);
+    if (lstrcmpiA(className, "Edit") == 0) {
+        UINT message = command == kCmdCopy    ? WM_COPY
+                       : command == kCmdCut   ? WM_CUT
+                       : command == kCmdPaste ? WM_PASTE
+                                              : WM_UNDO;
+        SendMessageA(focus, message, 0, 0);
+        return true;
+    }
+    if (dynamic_cast<CHEditCtrl*>(fw::Wnd::fromHandle(focus))) {
+        SendMessageA(focus, WM_COMMAND, WPARAM(command), 0);
+        return true;
+    }
+    return false;  // the active view's
 }
 
 LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -55,6 +55,7 @@ private:
     void compact();
     void onCompactionDone();
     void focusPane(bool backwards);
+    bool editFocused(int command);
     void openProductPage();
     void placeSearchBox();
     void search();

@@ -14,8 +14,10 @@
 #define IDC_BUSY_TEXT 1000
 #define IDB_BUSY_BLOCK 147
 
-// The snippet tree: its tool strip, icons and context menu.
+// The context menus of the tree and the editor (res/context_menu.rc).
 #define IDR_TREE_MENU 137
+
+// The snippet tree: its tool strip and icons.
 #define IDD_TREE_TOOLS 155
 #define IDC_TREE_NEW_TEXT 1009
 #define IDC_TREE_NEW_FOLDER 1010
