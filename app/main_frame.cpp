@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "skin/jexui.h"
 #include "tree/item_view.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -118,6 +119,9 @@ bool CMainFrame::onCommand(int id, int, HWND) {
         return true;
     case kCmdOptions:
         return true;  // the options dialog opens here once it exists
+    case kCmdCheckUpdate:
+        update::checkForUpdatesNow(hwnd());
+        return true;
     case kCmdHelp:
         openProductPage();
         return true;
