@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the pictures of the update: update_picture.bmp on the left of the
-updater's dialog (150 x 290), installer_side.bmp on the installer's welcome
+updater's dialog (130 x 334, the size of its place there under Wine; the
+dialog stretches it to its place elsewhere), installer_side.bmp on the installer's welcome
 and finish pages (164 x 314): a blue band with a cloud and an arrow coming
 down from it into a tray.  Run from this folder.
 
@@ -51,18 +52,18 @@ def layers(x, y):
     ]
 
 
-def background(y):
-    t = min(1.0, y / (H - 1))
+def background(t):
+    """Top (0) to bottom (1) of the picture."""
     top, bottom = (44, 92, 160), (22, 48, 96)
     return tuple(round(a + (b - a) * t) for a, b in zip(top, bottom))
 
 
-def pixel(px, py, scale):
+def pixel(px, py, scale, shift, height):
     total = [0.0, 0.0, 0.0]
     for sy in range(SS):
         for sx in range(SS):
-            x, y = (px + (sx + 0.5) / SS) / scale, (py + (sy + 0.5) / SS) / scale
-            colour = background(y)
+            x, y = (px + (sx + 0.5) / SS) / scale, (py + (sy + 0.5) / SS) / scale - shift
+            colour = background((py + (sy + 0.5) / SS) / height)
             for distance, fill in layers(x, y):
                 if distance <= 0:
                     colour = fill
@@ -73,12 +74,13 @@ def pixel(px, py, scale):
 
 def write_bmp(path, width, height):
     scale = width / W
+    shift = (height / scale - H) / 2  # the drawing in the middle, top to bottom
     row = (width * 3 + 3) & ~3
     data = bytearray()
     for py in range(height - 1, -1, -1):  # bottom-up
         line = bytearray()
         for px in range(width):
-            r, g, b = pixel(px, py, scale)
+            r, g, b = pixel(px, py, scale, shift, height)
             line += bytes((b, g, r))
         line += b"\0" * (row - len(line))
         data += line
@@ -89,5 +91,5 @@ def write_bmp(path, width, height):
 
 
 if __name__ == "__main__":
-    write_bmp("update_picture.bmp", 150, 290)
+    write_bmp("update_picture.bmp", 130, 334)
     write_bmp("installer_side.bmp", 164, 314)

@@ -16,6 +16,13 @@ std::string env(const char* name, const char* fallback) {
     return value && *value ? value : fallback;
 }
 
+// The site as Wine sees it, with a trailing backslash.
+std::string siteFolder() {
+    std::string site = hostPath(env("JEX_UPDATE_SITE", "update-site"));
+    if (!site.empty() && site.back() != '\\') site += '\\';
+    return site;
+}
+
 }  // namespace
 
 UpdateServer::UpdateServer() {
@@ -23,12 +30,11 @@ UpdateServer::UpdateServer() {
     // the server is started as a unix program, which Wine runs directly.
     std::string siteUnix = env("JEX_UPDATE_SITE", "update-site");
     std::string script = env("JEX_UPDATE_SERVER", "update_server.py");
-    site_ = hostPath(siteUnix);
-    if (!site_.empty() && site_.back() != '\\') site_ += '\\';
+    const std::string site = siteFolder();
     run_ = "run-" + std::to_string(GetCurrentProcessId());
-    removeFolderTree(site_ + run_);
-    CreateDirectoryA((site_ + run_).c_str(), nullptr);
-    portFile_ = site_ + run_ + "\\port";
+    removeFolderTree(site + run_);
+    CreateDirectoryA((site + run_).c_str(), nullptr);
+    portFile_ = site + run_ + "\\port";
     std::string python = env("JEX_PYTHON", "/usr/bin/python3");
     std::string commandLine = hostPath(python) + " " + script + " " + siteUnix + " --port-file " + siteUnix + "/" +
                               run_ + "/port --lifetime 1800";
@@ -47,7 +53,7 @@ UpdateServer::UpdateServer() {
 UpdateServer::~UpdateServer() {
     if (port_) httpGet(url("/quit"));
     // Without its port file the server stops by itself as well.
-    removeFolderTree(site_ + run_);
+    removeFolderTree(siteFolder() + run_);
 }
 
 std::string UpdateServer::url(const std::string& path) const {
@@ -55,11 +61,11 @@ std::string UpdateServer::url(const std::string& path) const {
 }
 
 std::string UpdateServer::put(const std::string& name, const std::string& content) {
-    writeFile(site_ + run_ + "\\" + name, content);
+    writeFile(siteFolder() + run_ + "\\" + name, content);
     return run_ + "/" + name;
 }
 
-std::string UpdateServer::siteFile(const std::string& name) const { return site_ + name; }
+std::string UpdateServer::siteFileOf(const std::string& name) { return siteFolder() + name; }
 
 std::vector<std::string> UpdateServer::requests() const {
     std::vector<std::string> lines;

@@ -27,12 +27,12 @@ public:
     // (after "/files/" and the like).
     std::string put(const std::string& name, const std::string& content);
     // A file of the site, as the Windows side reads it.
-    std::string siteFile(const std::string& name) const;
+    std::string siteFile(const std::string& name) const { return siteFileOf(name); }
+    static std::string siteFileOf(const std::string& name);
     // The request paths the server has had, in order.
     std::vector<std::string> requests() const;
 
 private:
-    std::string site_;     // the site as Wine sees it, with a trailing backslash
     std::string run_;      // this run's folder name inside the site
     std::string portFile_;
     int port_ = 0;
