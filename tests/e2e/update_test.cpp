@@ -358,7 +358,7 @@ TEST_F(UpdateCheck, ANewVersionIsDownloadedAndInstalledOnceTheProgramIsClosed) {
     std::string installer = update::fileNameOfUrl(release.url, "");
     std::string notes = "修正了若干问题。\\r\\n新增了在线更新。";
     std::string url = server->url("/files/" + server->put("release.ini", e2e::updateInfo(release.version, release.size,
-                                  notes, server->url("/throttle/300000/" + installer), release.sha256)));
+                                  notes, server->url("/throttle/150000/" + installer), release.sha256)));
     configure(url, 0, nullptr);
     e2e::writeFile(folder.file("Syntax\\mine.xml"), "<Syntax><NAME>mine</NAME></Syntax>");
     start();
@@ -423,9 +423,10 @@ TEST_F(UpdateCheck, ANewVersionIsDownloadedAndInstalledOnceTheProgramIsClosed) {
     for (std::size_t i = 1; i < remainingSeen.size(); ++i) seconds.push_back(std::atoi(remainingSeen[i].c_str()));
     for (std::size_t i = 1; i < seconds.size(); ++i) EXPECT_LT(seconds[i], seconds[i - 1]) << remainingSeen[i];
     for (std::size_t i = 1; i < speedSeen.size(); ++i) {
-        // About 292 KB/S: the average over the whole time since the start.
+        // About 146 KB/S: the average over the whole time since the start
+        // (whole seconds: the last one, over the total time, comes out higher).
         int kb = std::atoi(speedSeen[i].c_str());
-        EXPECT_TRUE(speedSeen[i].find(" KB/S") != std::string::npos && kb > 150 && kb < 400)
+        EXPECT_TRUE(speedSeen[i].find(" KB/S") != std::string::npos && kb > 70 && kb < 250)
             << ::testing::PrintToString(speedSeen);
     }
 
