@@ -14,6 +14,7 @@
 #include "res/resource.h"
 #include "skin/jexui.h"
 #include "tree/item_view.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -119,6 +120,9 @@ bool CMainFrame::onCommand(int id, int, HWND) {
         return true;
     case kCmdOptions:
         return true;  // the options dialog opens here once it exists
+    case kCmdCheckUpdate:
+        update::checkForUpdatesNow(hwnd());
+        return true;
     case kCmdHelp:
         openProductPage();
         return true;

@@ -69,18 +69,20 @@ std::string hostPath(const std::string& path) {
 
 // --- ProgramFolder -----------------------------------------------------------------
 
-ProgramFolder::ProgramFolder() {
+ProgramFolder::ProgramFolder(const std::string& subfolder) {
     static int counter = 0;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    path_ = withBackslash(temp) + "jexe2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+    base_ = withBackslash(temp) + "jexe2e-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++counter) + "\\";
-    removeFolderTree(path_);
+    removeFolderTree(base_);
+    CreateDirectoryA(base_.c_str(), nullptr);
+    path_ = subfolder.empty() ? base_ : base_ + subfolder + "\\";
     std::string source = withBackslash(hostPath(envOr("JEX_PROGRAM_DIR", "program")));
     copyTree(source, path_);
 }
 
-ProgramFolder::~ProgramFolder() { removeFolderTree(path_); }
+ProgramFolder::~ProgramFolder() { removeFolderTree(base_); }
 
 // --- Program -------------------------------------------------------------------------
 
@@ -550,6 +552,21 @@ std::string attachmentTempFolder() {
     return withBackslash(temp) + "jexMarlo\\";
 }
 
+std::string shortDate(int daysAgo) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FILETIME time;
+    SystemTimeToFileTime(&now, &time);
+    ULARGE_INTEGER ticks = {{time.dwLowDateTime, time.dwHighDateTime}};
+    ticks.QuadPart -= ULONGLONG(daysAgo) * 24 * 3600 * 10000000ULL;
+    time = {ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME then;
+    FileTimeToSystemTime(&time, &then);
+    char text[64] = {};
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &then, nullptr, text, sizeof text);
+    return text;
+}
+
 // --- common steps ------------------------------------------------------------------------------
 
 const char kTitle[] = "墨舟";
@@ -570,6 +587,7 @@ DWORD closeProgram(Program& program, HWND frame) {
 }
 
 bool firstRun(const ProgramFolder& folder) {
+    if (!fileExists(folder.file("config.ini"))) writeFile(folder.file("config.ini"), "[UPDATE]\r\nCheckDay=0\r\n");
     Program program(folder);
     if (!program.start()) return false;
     HWND frame = acceptFolderDialog(program);

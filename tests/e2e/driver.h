@@ -44,10 +44,11 @@ auto poll(Probe probe, Met met, int timeoutMs = kWaitMs) -> Seen<decltype(probe(
 }
 
 // A copy of the built program folder in a fresh temporary folder, removed
-// afterwards.
+// afterwards.  With `subfolder` the copy is that folder of the temporary
+// one (a name with blanks, say).
 class ProgramFolder {
 public:
-    ProgramFolder();
+    explicit ProgramFolder(const std::string& subfolder = "");
     ~ProgramFolder();
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
@@ -57,6 +58,7 @@ public:
     std::string file(const std::string& relative) const { return path_ + relative; }
 
 private:
+    std::string base_;
     std::string path_;
 };
 
@@ -218,6 +220,9 @@ std::vector<std::string> iniKeys(const std::string& path, const char* section);
 std::string iniString(const std::string& path, const char* section, const char* key);
 // The system temporary folder + "jexMarlo\".
 std::string attachmentTempFolder();
+// A date `daysAgo` days before today in the user's short date format, as
+// the program writes "UPDATE"/"LastUpdate".
+std::string shortDate(int daysAgo = 0);
 
 // --- common steps -------------------------------------------------------------------
 
@@ -229,8 +234,10 @@ extern const char kFrameClass[];   // "Afx:": the prefix of the frame's class
 HWND acceptFolderDialog(Program& program);
 // Closes the frame and waits for the program to end; returns its exit code.
 DWORD closeProgram(Program& program, HWND frame);
-// One ordinary first run: afterwards the folder holds config.ini and a new
-// database.
+// One ordinary first run, but with the automatic update check off (the
+// program finds config.ini holding "UPDATE"/"CheckDay" = 0), so that the
+// tests reach no update server they did not start: afterwards the folder
+// holds config.ini and a new database.
 bool firstRun(const ProgramFolder& folder);
 // The database of a program folder after its first run.
 std::string databasePath(const ProgramFolder& folder);
