@@ -56,6 +56,8 @@ private:
     void onCompactionDone();
     void focusPane(bool backwards);
     void openProductPage();
+    void showOptions();
+    void checkForUpdates(HWND owner);
     void placeSearchBox();
     void search();
 
