@@ -164,14 +164,11 @@ void COptionsDlg::switchTo(int index) {
     if (visible_ < 0 || visible_ == index || index < 0 || index >= options::kPageCount) return;
     HWND old = pages_[std::size_t(visible_)]->hwnd();
     HWND shown = pages_[std::size_t(index)]->hwnd();
-    bool hadFocus = focusInPage();
+    // The focus does not stay behind on a hidden page: it goes to the list
+    // that was clicked.
+    if (focusInPage()) SetFocus(nav_);
     ShowWindow(old, SW_HIDE);
     ShowWindow(shown, SW_SHOW);
-    // The focus does not stay behind on a hidden page.
-    if (hadFocus) {
-        HWND first = GetNextDlgTabItem(shown, nullptr, FALSE);
-        SetFocus(first && IsChild(shown, first) ? first : item(IDOK));
-    }
     visible_ = index;
     char title[80] = {};
     jexsoft_NCGetItemText(nav_, index, title);

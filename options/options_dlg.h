@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include "fw/dialog.h"
