@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "fw/paths.h"
 #include "res/resource.h"
 #include "skin/jexui.h"
 
@@ -175,10 +176,12 @@ void CDataPage::onCommand(int id, int code, HWND) {
 // The standard open-file dialog for "*.db" files, in the system's own look.
 void CDataPage::browse() {
     char file[MAX_PATH] = {};
+    std::string folder = folderOf(text(IDC_OPT_DBPATH));  // where the file named now lies
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = GetParent(hwnd());
     ofn.lpstrFilter = "*.db\0*.db\0";
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     ofn.lpstrFile = file;
     ofn.nMaxFile = MAX_PATH;
     // The current directory stays where it is: the program depends on it
