@@ -149,14 +149,18 @@ protected:
         ASSERT_TRUE(e2e::typeInto(edit, text));
         ASSERT_TRUE(e2e::waitForText(edit, text));
     }
-    Rows entries(HWND box) {
+    // The entries of a drop-down list, read as its selection shows them
+    // (the selection is put back; setting it notifies nobody).  Under Wine
+    // CB_GETLBTEXT sent from another process returns the text garbled.
+    static Rows entries(HWND box) {
         Rows out;
-        e2e::RemoteBuffer buffer(pid(), 256);
+        LRESULT selected = SendMessageA(box, CB_GETCURSEL, 0, 0);
         int count = int(SendMessageA(box, CB_GETCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
-            SendMessageA(box, CB_GETLBTEXT, WPARAM(i), buffer.address());
-            out.push_back(buffer.readString());
+            SendMessageA(box, CB_SETCURSEL, WPARAM(i), 0);
+            out.push_back(e2e::windowText(box));
         }
+        SendMessageA(box, CB_SETCURSEL, WPARAM(selected), 0);
         return out;
     }
     // Picks `entry` of a drop-down list with the keyboard: a click drops
