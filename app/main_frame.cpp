@@ -5,12 +5,14 @@
 #include "app/about_dlg.h"
 #include "app/code_view.h"
 #include "app/commands.h"
+#include "app/html_page.h"
 #include "app/product_page.h"
 #include "attach/busy_dlg.h"
 #include "attach/list_tab_view.h"
 #include "editor/hedit_ctrl.h"
 #include "fw/app.h"
 #include "fw/dialog.h"
+#include "options/options_dlg.h"
 #include "res/resource.h"
 #include "skin/jexui.h"
 #include "tree/item_view.h"
@@ -119,7 +121,8 @@ bool CMainFrame::onCommand(int id, int, HWND) {
         compact();
         return true;
     case kCmdOptions:
-        return true;  // the options dialog opens here once it exists
+        showOptions();
+        return true;
     case kCmdCheckUpdate:
         update::checkForUpdatesNow(hwnd());
         return true;
@@ -248,6 +251,21 @@ void CMainFrame::focusPane(bool backwards) {
     setActiveView(next);
     SetFocus(next->hwnd());
 }
+
+void CMainFrame::showOptions() {
+    CHtmlPage about;  // the about page's content, destroyed with the dialog's windows
+    OptionsHost host;
+    host.applySettings = [this] { applySettings(); };
+    host.checkForUpdates = [this](HWND owner) { checkForUpdates(owner); };
+    host.showAboutPage = [this, &about](HWND parent, int id, const RECT& area) {
+        about.create(parent, id, area, "HTML_ABOUT", &external_);
+    };
+    COptionsDlg dialog(context_, std::move(host));
+    dialog.doModal(hwnd());
+}
+
+// The manual update check of the options dialog's update page.
+void CMainFrame::checkForUpdates(HWND owner) { update::checkForUpdatesNow(owner); }
 
 void CMainFrame::applySettings() {
     itemView_->selectDefaultScheme();

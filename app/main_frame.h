@@ -57,6 +57,8 @@ private:
     void focusPane(bool backwards);
     bool editFocused(int command);
     void openProductPage();
+    void showOptions();
+    void checkForUpdates(HWND owner);
     void placeSearchBox();
     void search();
 

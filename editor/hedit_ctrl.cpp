@@ -113,7 +113,7 @@ void CHEditCtrl::computeMetrics() {
     ReleaseDC(hwnd(), dc);
 }
 
-// Widths are measured once per character and kept for the life of the control.
+// Widths are measured once per character and kept until the font changes.
 int CHEditCtrl::charWidth(unsigned char lead, unsigned char trail) {
     auto& cache = trail ? doubleWidths_ : singleWidths_;
     unsigned key = trail ? lead * 256u + trail : lead;
@@ -527,6 +527,8 @@ LRESULT CHEditCtrl::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return LRESULT(core_.buffer().length());
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
+        singleWidths_.clear();  // measured with the font before
+        doubleWidths_.clear();
         computeMetrics();
         if (dropCaretBitmap_ && !dropCaret_) {
             DeleteObject(dropCaretBitmap_);  // made again in the new line height
