@@ -53,8 +53,11 @@ void addMissingIndexes(DbConnection& db) {
 
 // Titles are GBK, so every snippet database is opened with the GBK-aware
 // LIKE.  Opens `fileName`, keyed with `passPhrase` unless it is null.
-void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhrase) {
-    db.openWithKey(fileName, passPhrase);
+void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhrase, bool readOnly = false) {
+    if (readOnly)
+        db.openReadOnly(fileName, passPhrase);
+    else
+        db.openWithKey(fileName, passPhrase);
     try {
         db.installFunctions(registerGbkLike);
     } catch (const CppSQLite3Exception&) {
@@ -89,6 +92,10 @@ void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists) {
         std::remove((std::string(fileName) + "-journal").c_str());
         throw;
     }
+}
+
+void openSnippetDatabaseReadOnly(DbConnection& db, const char* fileName) {
+    openWithGbkLike(db, fileName, kPassPhrase, true);
 }
 
 }  // namespace store
