@@ -186,7 +186,7 @@ private:
         utf8 = false;
         if (!options_.utf8) return gbk;
         if (gbkToUtf8(gbk, converted_)) {
-            utf8 = true;
+            utf8 = converted_.size() != gbk.size();  // ASCII is the same either way
             return converted_;
         }
         warn(what + ": holds bytes that are no GBK characters; written as stored (GBK)");

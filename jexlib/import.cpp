@@ -435,7 +435,15 @@ SchemeList loadSchemes(const fs::path& folder, Reporter& reporter) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
         if (it->is_regular_file(ec) && it->path().extension() == ".xml") files.push_back(it->path());
-    std::sort(files.begin(), files.end());
+    // In the order Windows lists a folder's files (by name, letters of
+    // either case alike), the order the program reads them in.
+    auto key = [](const fs::path& p) {
+        std::string name = utf8Path(p.filename());
+        for (char& c : name)
+            if (c >= 'a' && c <= 'z') c = char(c - 32);
+        return name;
+    };
+    std::sort(files.begin(), files.end(), [&](const fs::path& a, const fs::path& b) { return key(a) < key(b); });
     for (const fs::path& file : files) {
         std::string bytes, error;
         if (readFile(file, bytes, error)) readSchemeHeader(schemes, utf8Path(file), bytes);
@@ -572,6 +580,23 @@ void removeFile(const fs::path& path) {
     fs::remove(journal, ec);
 }
 
+// After a failed import: a new library goes; an existing one is brought
+// back to what it was.  When a write failed while committing, the engine
+// leaves the rollback journal for the next reader to play back; reading once
+// here, with the right to write, plays it back now, so that the file is as
+// before the import and opens for reading only.
+void restore(store::DbConnection& db, bool newLibrary, const fs::path& target) {
+    if (!newLibrary && db.isOpen()) {
+        try {
+            db.scalar("SELECT count(*) FROM sqlite_master;");
+        } catch (const store::CppSQLite3Exception&) {
+            // The journal stays for the next opening to play back.
+        }
+    }
+    db.close();
+    if (newLibrary) removeFile(target);
+}
+
 }  // namespace
 
 ImportSummary importFolder(const fs::path& folderArg, const fs::path& library, const ImportOptions& options,
@@ -629,12 +654,10 @@ ImportSummary importFolder(const fs::path& folderArg, const fs::path& library, c
         }
         db.close();
     } catch (const store::CppSQLite3Exception& e) {
-        db.close();
-        if (summary.newLibrary) removeFile(target);
+        restore(db, summary.newLibrary, target);
         throw Failure(utf8Path(library) + ": nothing was imported: " + e.errorMessage());
     } catch (...) {
-        db.close();
-        if (summary.newLibrary) removeFile(target);
+        restore(db, summary.newLibrary, target);
         throw;
     }
 
