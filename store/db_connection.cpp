@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "store/codec_vfs.h"
@@ -277,6 +278,17 @@ void DbConnection::backupTo(DbConnection& target, int pagesPerStep,
     Guard targetGuard(*target.mutex_);
     checkOpen();
     target.checkOpen();
+    // The codec learns a file's page size from its first page.  The copy
+    // may write later pages first (when the engine's cache spills), so an
+    // empty target is given a first page of the source's page size before.
+    if (target.scalar("PRAGMA page_count;") == 0) {
+        int pageSize = scalar("PRAGMA page_size;");
+        char sql[160];
+        std::snprintf(sql, sizeof sql,
+                      "PRAGMA page_size = %d; CREATE TABLE backup_first_page(x); DROP TABLE backup_first_page;",
+                      pageSize);
+        target.execute(sql);
+    }
     sqlite3_backup* backup = sqlite3_backup_init(target.db_, "main", db_, "main");
     if (!backup) throw CppSQLite3Exception(sqlite3_errcode(target.db_), sqlite3_errmsg(target.db_));
 
@@ -298,7 +310,7 @@ void DbConnection::backupTo(DbConnection& target, int pagesPerStep,
     if (rc == SQLITE_DONE && progress) progress(sqlite3_backup_pagecount(backup), sqlite3_backup_pagecount(backup));
     int finished = sqlite3_backup_finish(backup);
     // A failed step's code is the one to report; finish may return OK after it.
-    if (rc != SQLITE_DONE) throw CppSQLite3Exception(rc, sqlite3_errstr(rc));
+    if (rc != SQLITE_DONE) throw CppSQLite3Exception(rc & 0xFF, sqlite3_errstr(rc));
     if (finished != SQLITE_OK) throw CppSQLite3Exception(finished, sqlite3_errmsg(target.db_));
 }
 
