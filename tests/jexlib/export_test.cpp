@@ -17,7 +17,7 @@ using ::testing::HasSubstr;
 
 class ExportTest : public ::testing::Test {
 protected:
-    void SetUp() override { s = sample::makeSample(library); }
+    void SetUp() override { s = sample::makeSample(library, sample::kFiveMegabytes); }
 
     std::map<std::string, std::string> exported(const fs::path& from, const std::string& name,
                                                 jexlib::ExportOptions options = {}) {

@@ -26,7 +26,7 @@ void writeFile(const fs::path& path, const std::string& bytes) {
 class ImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        s = sample::makeSample(source);
+        s = sample::makeSample(source, sample::kFiveMegabytes);
         Capture c;
         jexlib::exportLibrary(source, exported, {}, c);
         // The library imported into: a folder holding one text.

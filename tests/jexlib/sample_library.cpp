@@ -71,7 +71,7 @@ void createLibrary(store::DbConnection& db, const fs::path& file) {
     store::openSnippetDatabase(db, jexlib::utf8Path(file).c_str(), false);
 }
 
-Sample makeSample(const fs::path& file) {
+Sample makeSample(const fs::path& file, std::size_t bigSize) {
     store::DbConnection db;
     createLibrary(db, file);
     LibraryWriter w(db);
@@ -101,7 +101,7 @@ Sample makeSample(const fs::path& file) {
     s.ids["leaf"] = w.text(sub, 1, "leaf.js", 9, "console.log('leaf');\n", "叶子");
     s.ids["toplevel"] = w.text(0, 2, "顶层.txt", 20, "at the top\n", "");
 
-    s.big = bytes(5 * 1024 * 1024, 7);
+    s.big = bytes(bigSize, 7);
     s.ids["big"] = w.storedAttachment(s.ids["main"], "big.bin", s.big);
     s.ids["link"] = w.linkedAttachment(s.ids["main"], "big.iso", "C:\\数据\\big.iso", 104857600);
     s.ids["quotedAttachment"] = w.storedAttachment(s.ids["main"], "it's.txt", {'h', 'i', 0, '\'', 0x27});

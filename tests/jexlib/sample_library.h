@@ -53,13 +53,15 @@ std::vector<std::uint8_t> bytes(std::size_t n, std::uint32_t seed);
 //     空目录/                an empty folder
 //     深/层/次/leaf.js       nested folders
 //   顶层.txt                 a text at the top level
-// Attachments of main.cpp: a 5 MB stored file, a link, one titled with a
-// quote, and a 0-byte-free small one.
+// Attachments of main.cpp: big.bin (`bigSize` bytes: 5 MB, the most the
+// program stores, where a test is about attachments), a link, one titled
+// with a quote and holding zero bytes and quotes; 中文标题.py has a small one.
+constexpr std::size_t kFiveMegabytes = 5 * 1024 * 1024;
 struct Sample {
     std::map<std::string, int> ids;  // by a short ASCII key
-    std::vector<std::uint8_t> big;   // the 5 MB attachment's bytes
+    std::vector<std::uint8_t> big;   // big.bin's bytes
 };
-Sample makeSample(const fs::path& file);
+Sample makeSample(const fs::path& file, std::size_t bigSize = 64 * 1024);
 
 // The program's creation of a new library file, with its default folder.
 void createLibrary(store::DbConnection& db, const fs::path& file);
