@@ -78,22 +78,12 @@ public:
     void ok(const std::string& line) { reporter_.print("ok      " + line); }
 
     bool key(const fs::path& library) {
-        switch (fileKindOf(library)) {
-        case FileKind::Missing:
-            throw Failure(utf8Path(library) + ": no such file");
-        case FileKind::Unreadable:
-            throw Failure(utf8Path(library) + ": cannot be read");
-        case FileKind::Empty:
-            problem("key: the file is empty");
+        FileKind kind = fileKindOf(library);
+        if (kind == FileKind::Missing || kind == FileKind::Folder || kind == FileKind::Unreadable)
+            throw Failure(utf8Path(library) + ": " + kindProblem(kind));
+        if (kind != FileKind::Library) {
+            problem("key: " + kindProblem(kind));
             return false;
-        case FileKind::PlainDatabase:
-            problem("key: the file is a plain SQLite database: its pages are not encrypted");
-            return false;
-        case FileKind::Unknown:
-            problem("key: the library's key does not open the file (it is no library, or its first page is damaged)");
-            return false;
-        case FileKind::Library:
-            break;
         }
         ok("key: the library's key opens the file");
         return true;
@@ -255,7 +245,7 @@ private:
 
     void listProblems(const std::vector<std::string>& items, const std::string& what) {
         if (items.empty()) return;
-        problem(std::to_string(items.size()) + " " + what + ":");
+        problem(what + ": " + std::to_string(items.size()));
         for (std::size_t i = 0; i < items.size() && i < kListed; ++i) reporter_.print("          " + items[i]);
         if (items.size() > kListed) reporter_.print("          ... and " + std::to_string(items.size() - kListed) + " more");
     }

@@ -98,6 +98,9 @@ bool readFile(const fs::path& path, std::string& bytes, std::string& error) {
         error = systemError();
         return false;
     }
+    std::error_code ec;
+    auto size = fs::file_size(path, ec);
+    if (!ec) bytes.reserve(std::size_t(size));
     char buffer[65536];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);

@@ -626,8 +626,8 @@ ImportSummary importFolder(const fs::path& folderArg, const fs::path& library, c
     if (summary.newLibrary) {
         target += ".jexlib-new";
         removeFile(target);
-    } else if (fileKindOf(library) != FileKind::Library) {
-        throw Failure(utf8Path(library) + ": not a library: the library's key does not open it");
+    } else if (FileKind kind = fileKindOf(library); kind != FileKind::Library) {
+        throw Failure(utf8Path(library) + ": " + kindProblem(kind));
     }
 
     store::DbConnection db(options.connection);

@@ -160,6 +160,7 @@ std::vector<AttachmentRecord> readAttachments(store::DbConnection& db) {
 FileKind fileKindOf(const fs::path& file) {
     std::error_code ec;
     if (!fs::exists(file, ec)) return ec ? FileKind::Unreadable : FileKind::Missing;
+    if (fs::is_directory(file, ec)) return FileKind::Folder;
     std::ifstream in(file, std::ios::binary);
     if (!in) return FileKind::Unreadable;
     unsigned char header[16] = {};
@@ -174,22 +175,23 @@ FileKind fileKindOf(const fs::path& file) {
     return std::memcmp(header, kMagic, sizeof header) == 0 ? FileKind::Library : FileKind::Unknown;
 }
 
+std::string kindProblem(FileKind kind) {
+    switch (kind) {
+    case FileKind::Missing: return "no such file";
+    case FileKind::Folder: return "a folder, not a library file";
+    case FileKind::Unreadable: return "cannot be read";
+    case FileKind::Empty: return "the file is empty, not a library";
+    case FileKind::PlainDatabase: return "a plain SQLite database, not a library (its pages are not encrypted)";
+    case FileKind::Unknown: return "not a library: the library's key does not open it (or its first page is damaged)";
+    case FileKind::Library: break;
+    }
+    return "";
+}
+
 void openForReading(store::DbConnection& db, const fs::path& file) {
     std::string name = file.u8string();
-    switch (fileKindOf(file)) {
-    case FileKind::Missing:
-        throw Failure(name + ": no such file");
-    case FileKind::Unreadable:
-        throw Failure(name + ": cannot be read");
-    case FileKind::Empty:
-        throw Failure(name + ": the file is empty, not a library");
-    case FileKind::PlainDatabase:
-        throw Failure(name + ": a plain SQLite database, not a library (its pages are not encrypted)");
-    case FileKind::Unknown:
-        throw Failure(name + ": not a library: the library's key does not open it (or its first page is damaged)");
-    case FileKind::Library:
-        break;
-    }
+    FileKind kind = fileKindOf(file);
+    if (kind != FileKind::Library) throw Failure(name + ": " + kindProblem(kind));
     try {
         store::openSnippetDatabaseReadOnly(db, utf8Path(file).c_str());
         db.scalar("SELECT count(*) FROM tree_tbl;");

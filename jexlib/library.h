@@ -75,8 +75,10 @@ OptText textColumn(const store::DbQuery& q, int index);
 // What the first bytes of `file` say it is: a library (they read as an
 // SQLite header once decrypted with the library's key), a plain SQLite
 // database, or something else.
-enum class FileKind { Missing, Unreadable, Empty, Library, PlainDatabase, Unknown };
+enum class FileKind { Missing, Folder, Unreadable, Empty, Library, PlainDatabase, Unknown };
 FileKind fileKindOf(const std::filesystem::path& file);
+// Why a file of `kind` is no library to open ("" for a library).
+std::string kindProblem(FileKind kind);
 
 // Opens an existing library for reading only.  A missing file, or one the
 // key does not open, fails with a message that says which.

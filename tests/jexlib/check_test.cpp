@@ -78,7 +78,7 @@ TEST_F(CheckTest, AFileTheKeyDoesNotOpenIsNamedSo) {
     flip(1, 0, 0x01);
     Capture c;
     EXPECT_EQ(check(c).problems, 1);
-    EXPECT_THAT(c.all(), HasSubstr("PROBLEM key: the library's key does not open the file"));
+    EXPECT_THAT(c.all(), HasSubstr("PROBLEM key: not a library: the library's key does not open it"));
 
     fs::path plain = dir / "plain.db";
     {
@@ -97,7 +97,7 @@ TEST_F(CheckTest, ATextWithoutItsContentRowIsAProblem) {
     execute("DELETE FROM content_tbl WHERE ItemId = " + std::to_string(s.ids["leaf"]) + ";");
     Capture c;
     EXPECT_EQ(check(c).problems, 1) << c.all();
-    EXPECT_THAT(c.all(), HasSubstr("PROBLEM 1 texts without their content row"));
+    EXPECT_THAT(c.all(), HasSubstr("PROBLEM texts without their content row: 1\n"));
     EXPECT_THAT(c.all(), HasSubstr("leaf.js (id " + std::to_string(s.ids["leaf"]) + ")"));
 }
 
@@ -107,7 +107,7 @@ TEST_F(CheckTest, AttachmentsMustDecodeToTheirSize) {
             std::to_string(s.ids["quotedAttachment"]) + ";");
     Capture c;
     EXPECT_EQ(check(c).problems, 1) << c.all();
-    EXPECT_THAT(c.all(), HasSubstr("2 attachments that do not decode to their size"));
+    EXPECT_THAT(c.all(), HasSubstr("PROBLEM attachments that do not decode to their size: 2\n"));
     EXPECT_THAT(c.all(), HasSubstr("decodes to 3000 bytes, its filesize is 3001"));
     EXPECT_THAT(c.all(), HasSubstr("attachment " + std::to_string(s.ids["quotedAttachment"]) + ": its data does not decode"));
 }
@@ -133,7 +133,7 @@ TEST_F(CheckTest, NodesOutOfReachAreProblemsSharedTurnsNotes) {
             std::to_string(s.ids["quoted"]) + ";");
     Capture c;
     EXPECT_EQ(check(c).problems, 1) << c.all();
-    EXPECT_THAT(c.all(), HasSubstr(u8"PROBLEM 1 nodes the program cannot reach"));
+    EXPECT_THAT(c.all(), HasSubstr("PROBLEM nodes the program cannot reach from the top level (with what lies below them): 1\n"));
     EXPECT_THAT(c.all(), HasSubstr(u8"          深 (id "));
     EXPECT_THAT(c.all(), HasSubstr("note    tree: 1 turns shared by siblings"));
 }
