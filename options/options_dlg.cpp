@@ -32,6 +32,20 @@ options::PathKind pathKind(const std::string& path) {
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? options::PathKind::Folder : options::PathKind::File;
 }
 
+// Whether `path` can be written: not marked read-only, and open for
+// writing (it is made when missing, never cut short).  The profile
+// functions cannot be trusted to say so: Wine's keep the values in memory
+// and report success when the file refuses them.
+bool writable(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
 int mix(int top, int bottom, int step, int steps) { return top + (bottom - top) * step / (steps - 1); }
 
 void line(HDC dc, COLORREF colour, int x1, int y1, int x2, int y2) {
@@ -188,7 +202,7 @@ bool COptionsDlg::apply() {
         return false;
     }
     const Config& config = context_.config;
-    bool written = options::writeSettings(review.settings, context_.settings,
+    bool written = writable(config.path()) && options::writeSettings(review.settings, context_.settings,
                                           [&config](const char* section, const char* key, const std::string& value) {
                                               return config.writeString(section, key, value.c_str());
                                           });
