@@ -10,6 +10,7 @@
 #include "editor/syntax_scheme.h"
 #include "fw/dialog.h"
 #include "store/schema.h"
+#include "update/update_check.h"
 
 CSnippetApp::CSnippetApp() { title_ = "墨舟"; }
 
@@ -92,14 +93,10 @@ void CSnippetApp::loadSettings() {
     settings_.databasePath = workPath;
 
     settings_.checkDay = config_.getInt(cfg::kUpdate, cfg::kCheckDay, 0);
-    if (settings_.checkDay != 0) runAutomaticUpdateCheck();
+    update::runAutomaticCheckDecision(config_, settings_.checkDay);
 
     settings_.defSyntex = config_.getString(cfg::kSyntex, cfg::kDefSyntex, "");
 }
-
-// The automatic update check (LastUpdate and the updater) is decided here
-// once the updater ships with the program.
-void CSnippetApp::runAutomaticUpdateCheck() {}
 
 void CSnippetApp::openDatabase() {
     const std::string& path = settings_.databasePath;

@@ -65,10 +65,12 @@ void enlargeCache(DbConnection& db) {
 }
 
 // Titles are GBK, so every snippet database is opened with the GBK-aware
-// LIKE.  Opens `fileName`, keyed with
-// `passPhrase` unless it is null.
-void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhrase) {
-    db.openWithKey(fileName, passPhrase);
+// LIKE.  Opens `fileName`, keyed with `passPhrase` unless it is null.
+void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhrase, bool readOnly = false) {
+    if (readOnly)
+        db.openReadOnly(fileName, passPhrase);
+    else
+        db.openWithKey(fileName, passPhrase);
     try {
         db.installFunctions(registerGbkLike);
     } catch (const CppSQLite3Exception&) {
@@ -105,6 +107,10 @@ void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists) {
         throw;
     }
     enlargeCache(db);
+}
+
+void openSnippetDatabaseReadOnly(DbConnection& db, const char* fileName) {
+    openWithGbkLike(db, fileName, kPassPhrase, true);
 }
 
 }  // namespace store

@@ -22,4 +22,9 @@ void createSchema(DbConnection& db);
 // passed on.
 void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists);
 
+// Opens the existing database `fileName` with the pass phrase for reading
+// only, with the GBK-aware LIKE: nothing is written to the file, not even the
+// indexes.  A missing file is an error.
+void openSnippetDatabaseReadOnly(DbConnection& db, const char* fileName);
+
 }  // namespace store
