@@ -17,3 +17,5 @@ constexpr int kCmdSave = 32776;
 constexpr int kCmdSaveAll = 32777;
 constexpr int kCmdOptions = 32778;
 constexpr int kCmdCompact = 32801;
+// The manual update check (what the options dialog's "立即检查" does).
+constexpr int kCmdCheckUpdate = 32830;

@@ -32,7 +32,6 @@ private:
     bool claimSingleInstance();
     void loadSyntaxSchemes();
     void loadSettings();
-    void runAutomaticUpdateCheck();
     void openDatabase();
     void createMainFrame();
 

@@ -16,6 +16,9 @@ inline const char kWorkPath[] = "WorkPath";
 inline const char kUpdate[] = "UPDATE";
 inline const char kCheckDay[] = "CheckDay";
 inline const char kLastUpdate[] = "LastUpdate";
+// Optional: the address of the update information, for a mirror; the
+// address the program was built with when missing.
+inline const char kUpdateUrl[] = "UpdateUrl";
 inline const char kSyntex[] = "SYNTEX";
 inline const char kDefSyntex[] = "DefSyntex";
 }  // namespace cfg

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,18 +69,20 @@ std::string hostPath(const std::string& path) {
 
 // --- ProgramFolder -----------------------------------------------------------------
 
-ProgramFolder::ProgramFolder() {
+ProgramFolder::ProgramFolder(const std::string& subfolder) {
     static int counter = 0;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    path_ = withBackslash(temp) + "jexe2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+    base_ = withBackslash(temp) + "jexe2e-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++counter) + "\\";
-    removeFolderTree(path_);
+    removeFolderTree(base_);
+    CreateDirectoryA(base_.c_str(), nullptr);
+    path_ = subfolder.empty() ? base_ : base_ + subfolder + "\\";
     std::string source = withBackslash(hostPath(envOr("JEX_PROGRAM_DIR", "program")));
     copyTree(source, path_);
 }
 
-ProgramFolder::~ProgramFolder() { removeFolderTree(path_); }
+ProgramFolder::~ProgramFolder() { removeFolderTree(base_); }
 
 // --- Program -------------------------------------------------------------------------
 
@@ -429,6 +432,71 @@ RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item) {
     return r;
 }
 
+// --- the clipboard, the editor's selection, pop-up menus ----------------------------------
+
+std::string clipboardText(UINT format) {
+    std::string text = "<none>";
+    if (!OpenClipboard(nullptr)) return "<clipboard busy>";
+    if (HANDLE block = GetClipboardData(format)) {
+        const char* bytes = static_cast<const char*>(GlobalLock(block));
+        if (bytes) {
+            SIZE_T size = GlobalSize(block);
+            const void* zero = std::memchr(bytes, 0, size);
+            text.assign(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+ClipboardWriter::ClipboardWriter() {
+    window_ = CreateWindowExA(0, "STATIC", "clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+}
+
+ClipboardWriter::~ClipboardWriter() {
+    if (window_) DestroyWindow(window_);
+}
+
+bool ClipboardWriter::put(const std::string& text, UINT format) {
+    if (!OpenClipboard(window_)) return false;
+    bool placed = false;
+    if (EmptyClipboard()) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        if (char* bytes = block ? static_cast<char*>(GlobalLock(block)) : nullptr) {
+            std::memcpy(bytes, text.c_str(), text.size() + 1);
+            GlobalUnlock(block);
+            placed = SetClipboardData(format, block) != nullptr;
+        }
+        if (block && !placed) GlobalFree(block);
+    }
+    CloseClipboard();
+    return placed;
+}
+
+bool ClipboardWriter::empty() {
+    if (!OpenClipboard(window_)) return false;
+    bool emptied = EmptyClipboard() != FALSE;
+    CloseClipboard();
+    return emptied;
+}
+
+std::pair<DWORD, DWORD> editorSelection(HWND editor) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(editor, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    return {DWORD(LOWORD(result)), DWORD(HIWORD(result))};
+}
+
+HWND popupMenuWindow(DWORD pid) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
 // --- files ------------------------------------------------------------------------------
 
 std::vector<unsigned char> readFile(const std::string& path) {
@@ -484,6 +552,21 @@ std::string attachmentTempFolder() {
     return withBackslash(temp) + "jexMarlo\\";
 }
 
+std::string shortDate(int daysAgo) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FILETIME time;
+    SystemTimeToFileTime(&now, &time);
+    ULARGE_INTEGER ticks = {{time.dwLowDateTime, time.dwHighDateTime}};
+    ticks.QuadPart -= ULONGLONG(daysAgo) * 24 * 3600 * 10000000ULL;
+    time = {ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME then;
+    FileTimeToSystemTime(&time, &then);
+    char text[64] = {};
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &then, nullptr, text, sizeof text);
+    return text;
+}
+
 // --- common steps ------------------------------------------------------------------------------
 
 const char kTitle[] = "墨舟";
@@ -504,6 +587,7 @@ DWORD closeProgram(Program& program, HWND frame) {
 }
 
 bool firstRun(const ProgramFolder& folder) {
+    if (!fileExists(folder.file("config.ini"))) writeFile(folder.file("config.ini"), "[UPDATE]\r\nCheckDay=0\r\n");
     Program program(folder);
     if (!program.start()) return false;
     HWND frame = acceptFolderDialog(program);
@@ -634,10 +718,14 @@ std::string screenshot(const std::string& name, bool animated) {
                                    : "no repaint pending");
         return std::string();
     }
+    return screenshotOf(shot, name);
+}
+
+std::string screenshotOf(const ScreenImage& image, const std::string& name) {
     std::string folder = withBackslash(hostPath(envOr("JEX_SCREENSHOT_DIR", "screenshots")));
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string path = folder + name + ".png";
-    return savePng(shot, path) ? path : std::string();
+    return savePng(image, path) ? path : std::string();
 }
 
 }  // namespace e2e

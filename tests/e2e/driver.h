@@ -44,10 +44,11 @@ auto poll(Probe probe, Met met, int timeoutMs = kWaitMs) -> Seen<decltype(probe(
 }
 
 // A copy of the built program folder in a fresh temporary folder, removed
-// afterwards.
+// afterwards.  With `subfolder` the copy is that folder of the temporary
+// one (a name with blanks, say).
 class ProgramFolder {
 public:
-    ProgramFolder();
+    explicit ProgramFolder(const std::string& subfolder = "");
     ~ProgramFolder();
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
@@ -57,6 +58,7 @@ public:
     std::string file(const std::string& relative) const { return path_ + relative; }
 
 private:
+    std::string base_;
     std::string path_;
 };
 
@@ -180,6 +182,32 @@ void typeAscii(const char* text);
 // The screen rectangle of a tree item's label.
 RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item);
 
+// --- the clipboard, the editor's selection, pop-up menus ----------------------------------
+
+// The clipboard's text in `format`, read while its owner runs; "<none>"
+// when it holds none.
+std::string clipboardText(UINT format = CF_TEXT);
+// A window of the driver that owns what it puts on the clipboard (the
+// data stays there while the driver runs).
+class ClipboardWriter {
+public:
+    ClipboardWriter();
+    ~ClipboardWriter();
+    ClipboardWriter(const ClipboardWriter&) = delete;
+    ClipboardWriter& operator=(const ClipboardWriter&) = delete;
+    // Empties the clipboard, then puts `text` (zero-terminated) in `format`.
+    bool put(const std::string& text, UINT format = CF_TEXT);
+    bool empty();
+
+private:
+    HWND window_ = nullptr;
+};
+// The selection of an editor as EM_GETSEL reports it: start and end.
+std::pair<DWORD, DWORD> editorSelection(HWND editor);
+// The shown pop-up menu window ("#32768") of a process, or null (its items
+// cannot be read from another process under Wine).
+HWND popupMenuWindow(DWORD pid);
+
 // --- files -----------------------------------------------------------------------
 
 using ::fileExists;
@@ -192,6 +220,9 @@ std::vector<std::string> iniKeys(const std::string& path, const char* section);
 std::string iniString(const std::string& path, const char* section, const char* key);
 // The system temporary folder + "jexMarlo\".
 std::string attachmentTempFolder();
+// A date `daysAgo` days before today in the user's short date format, as
+// the program writes "UPDATE"/"LastUpdate".
+std::string shortDate(int daysAgo = 0);
 
 // --- common steps -------------------------------------------------------------------
 
@@ -203,8 +234,10 @@ extern const char kFrameClass[];   // "Afx:": the prefix of the frame's class
 HWND acceptFolderDialog(Program& program);
 // Closes the frame and waits for the program to end; returns its exit code.
 DWORD closeProgram(Program& program, HWND frame);
-// One ordinary first run: afterwards the folder holds config.ini and a new
-// database.
+// One ordinary first run, but with the automatic update check off (the
+// program finds config.ini holding "UPDATE"/"CheckDay" = 0), so that the
+// tests reach no update server they did not start: afterwards the folder
+// holds config.ini and a new database.
 bool firstRun(const ProgramFolder& folder);
 // The database of a program folder after its first run.
 std::string databasePath(const ProgramFolder& folder);
@@ -227,6 +260,9 @@ ScreenImage captureScreen();
 std::string screenshot(const std::string& name, bool animated = false);
 // Saves the screen to a PNG file.
 bool saveScreenPng(const std::string& path);
+// Saves a capture as <screenshot folder>\<name>.png, as it is (for a
+// moment that does not last, such as a drag in progress); returns the path.
+std::string screenshotOf(const ScreenImage& image, const std::string& name);
 
 // A test program built beside this driver (in its own folder).
 std::string testProgram(const char* name);

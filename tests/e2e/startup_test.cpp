@@ -61,8 +61,11 @@ TEST(Startup, FirstRunAsksForTheFolderAndCreatesTheEncryptedDatabase) {
     EXPECT_FALSE(e2e::screenshot("startup-main-window").empty());
 
     EXPECT_EQ(e2e::iniSections(ini), (std::vector<std::string>{"UPDATE", "DBM"}));
-    EXPECT_EQ(e2e::iniKeys(ini, "UPDATE"), std::vector<std::string>{"CheckDay"});
+    // The first start has never checked for updates: it writes today as the
+    // last check and starts one (against the built-in address).
+    EXPECT_EQ(e2e::iniKeys(ini, "UPDATE"), (std::vector<std::string>{"CheckDay", "LastUpdate"}));
     EXPECT_EQ(e2e::iniString(ini, "UPDATE", "CheckDay"), "1");
+    EXPECT_EQ(e2e::iniString(ini, "UPDATE", "LastUpdate"), e2e::shortDate());
     EXPECT_EQ(e2e::iniString(ini, "DBM", "WorkPath"), databasePath(folder));
 
     // The file on disk is encrypted; XOR with the key stream gives a plain
