@@ -244,6 +244,15 @@ bool WindowFrameSkin::nonClient(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         ncPaint();
         result = wParam ? 0 : 1;
         return true;
+    case WM_ACTIVATEAPP:
+        // A window already active in its thread whose program comes to the
+        // front may hear only this: its caption shows it.
+        result = callPrevious(msg, wParam, lParam);
+        if (wParam && GetForegroundWindow() == hwnd() && !active_) {
+            active_ = true;
+            ncPaint();
+        }
+        return true;
     case 0xAE:  // the system's caption drawing messages; never sent under Wine
     case 0xAF:
         if (kind_ != FrameKind::FrameWnd) return false;
