@@ -118,9 +118,7 @@ bool ButtonSkin::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         if (wParam == VK_SPACE && keyArmed_) {
             keyArmed_ = false;
             callPrevious(BM_SETSTATE, FALSE, 0);
-            if (armed_) {
-                release(true);
-            }
+            if (armed_) release(true);  // may end with the button gone
             result = 0;
             return true;
         }

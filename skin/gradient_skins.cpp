@@ -218,7 +218,8 @@ void StatusBarSkin::paint() {
     HDC out = picture.dc();
     fillGradient(out, client, top_, bottom_);
     HFONT font = fontOf(hwnd());
-    const UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+    const UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+    const int grip = GetSystemMetrics(SM_CXVSCROLL);
     auto partText = [&](int part) {
         LRESULT info = SendMessageA(hwnd(), SB_GETTEXTLENGTHA, WPARAM(part), 0);
         if (HIWORD(info) & SBT_OWNERDRAW) return std::string();
@@ -235,8 +236,9 @@ void StatusBarSkin::paint() {
             fillSolid(out, RECT{r.right - 1, 2, r.right, client.bottom - 2}, RGB(255, 255, 255));
             fillSolid(out, RECT{r.right, 2, r.right + 1, client.bottom - 2}, GetSysColor(COLOR_3DSHADOW));
         }
-        r.left += 4;
-        r.right -= 2;
+        // The last part's text may use the room up to the size grip.
+        r.left += 3;
+        r.right = i + 1 < parts ? r.right - 1 : client.right - grip;
         drawText(out, partText(simple ? SB_SIMPLEID : i), r, format, RGB(0, 0, 0), font);
     }
     // The size grip: three short diagonals, each with a light line beside it.

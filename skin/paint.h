@@ -25,7 +25,8 @@ void fillSolid(HDC dc, const RECT& r, COLORREF colour);
 void roundOutline(HDC dc, const RECT& r, int corner, COLORREF colour);
 // The same, filled with `fill`.
 void roundRect(HDC dc, const RECT& r, int corner, COLORREF outline, COLORREF fill);
-// Limits drawing to a rounded rectangle until `restore` is called.
+// Limits drawing to a rounded rectangle (keep the context's state in a
+// SavedDC around it to lift the limit again).
 void clipToRounded(HDC dc, const RECT& r, int corner);
 
 // Saves a device context's state (clip, objects, colours) and gives it

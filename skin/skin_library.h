@@ -30,7 +30,8 @@ void startGdiplus();
 void stopGdiplus();
 
 // Installs the hook that offers every window created on the calling thread
-// to the skin chooser; removes it.
+// to the skin chooser; removes it and frees the images the dialogs, frame
+// windows and combo boxes share.
 HHOOK installHook();
 void removeHook();
 

@@ -179,11 +179,11 @@ bool WindowFrameSkin::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     default:
         break;
     }
-    if (!captioned_) return captionlessMessage(msg, wParam, lParam, result);
+    if (!captioned_) return captionlessMessage(msg, wParam, result);
     return nonClient(msg, wParam, lParam, result);
 }
 
-bool WindowFrameSkin::captionlessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool WindowFrameSkin::captionlessMessage(UINT msg, WPARAM wParam, LRESULT& result) {
     if (kind_ == FrameKind::FrameWnd) {
         if (msg != WM_ERASEBKGND) return false;
         result = 1;  // views paint their whole client area
@@ -203,7 +203,6 @@ bool WindowFrameSkin::captionlessMessage(UINT msg, WPARAM wParam, LPARAM lParam,
         result = reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         return true;
     default:
-        (void)lParam;
         return false;
     }
 }
@@ -243,6 +242,15 @@ bool WindowFrameSkin::nonClient(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         active_ = wParam != 0;
         ncPaint();
         result = wParam ? 0 : 1;
+        return true;
+    case WM_ACTIVATEAPP:
+        // A window already active in its thread whose program comes to the
+        // front may hear only this: its caption shows it.
+        result = callPrevious(msg, wParam, lParam);
+        if (wParam && GetForegroundWindow() == hwnd() && !active_) {
+            active_ = true;
+            ncPaint();
+        }
         return true;
     case 0xAE:  // the system's caption drawing messages; never sent under Wine
     case 0xAF:

@@ -42,7 +42,7 @@ private:
         MemoryDC looks[4];   // each frame over the caption under it
     };
 
-    bool captionlessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool captionlessMessage(UINT msg, WPARAM wParam, LRESULT& result);
     void decide(const CREATESTRUCTA& create);
     void keepClientSize(const CREATESTRUCTA& create);
     void disableSystemFrame() const;
