@@ -102,22 +102,19 @@ HWND waitForTop(const char* caption, const std::string& text, int timeoutMs = e2
 HWND waitForUpdaterBox(const std::string& text) { return waitForTop(kUpdaterTitle, text); }
 HWND waitForUpdateDialog() { return waitForTop(kUpdaterTitle, ""); }
 
+BOOL CALLBACK matchProgramBox(HWND hwnd, LPARAM lParam) {
+    if (!IsWindowVisible(hwnd) || e2e::className(hwnd) != kDialogClass || e2e::windowText(hwnd) != kTitle ||
+        !GetDlgItem(hwnd, 0xFFFF))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hwnd;
+    return FALSE;
+}
+
 // What a message box of the program (caption "墨舟") says, "" when none.
 std::string programBoxText() {
-    struct Q {
-        HWND found;
-    } q = {nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            if (IsWindowVisible(hwnd) && e2e::className(hwnd) == kDialogClass && e2e::windowText(hwnd) == kTitle &&
-                GetDlgItem(hwnd, 0xFFFF)) {
-                reinterpret_cast<Q*>(lParam)->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&q));
-    return q.found ? e2e::messageBoxText(q.found) : "";
+    HWND found = nullptr;
+    EnumWindows(matchProgramBox, reinterpret_cast<LPARAM>(&found));
+    return found ? e2e::messageBoxText(found) : "";
 }
 
 std::string fileVersion(const std::string& path) {
