@@ -5,11 +5,14 @@
 #include "app/about_dlg.h"
 #include "app/code_view.h"
 #include "app/commands.h"
+#include "app/html_page.h"
 #include "app/product_page.h"
 #include "attach/busy_dlg.h"
 #include "attach/list_tab_view.h"
+#include "editor/hedit_ctrl.h"
 #include "fw/app.h"
 #include "fw/dialog.h"
+#include "options/options_dlg.h"
 #include "res/resource.h"
 #include "skin/jexui.h"
 #include "tree/item_view.h"
@@ -118,7 +121,8 @@ bool CMainFrame::onCommand(int id, int, HWND) {
         compact();
         return true;
     case kCmdOptions:
-        return true;  // the options dialog opens here once it exists
+        showOptions();
+        return true;
     case kCmdCheckUpdate:
         update::checkForUpdatesNow(hwnd());
         return true;
@@ -134,9 +138,36 @@ bool CMainFrame::onCommand(int id, int, HWND) {
     case kCmdPrevPane:
         focusPane(id == kCmdPrevPane);
         return true;
+    case kCmdCopy:
+    case kCmdCut:
+    case kCmdPaste:
+    case kCmdUndo:
+        return editFocused(id);
     default:
         return false;
     }
+}
+
+// The edit keys act on the window with the focus: an edit control (the
+// memo, the search box) gets its own message, an editor the command.
+bool CMainFrame::editFocused(int command) {
+    HWND focus = GetFocus();
+    if (!focus) return false;
+    char className[32] = {};
+    GetClassNameA(focus, className, sizeof className);
+    if (lstrcmpiA(className, "Edit") == 0) {
+        UINT message = command == kCmdCopy    ? WM_COPY
+                       : command == kCmdCut   ? WM_CUT
+                       : command == kCmdPaste ? WM_PASTE
+                                              : WM_UNDO;
+        SendMessageA(focus, message, 0, 0);
+        return true;
+    }
+    if (dynamic_cast<CHEditCtrl*>(fw::Wnd::fromHandle(focus))) {
+        SendMessageA(focus, WM_COMMAND, WPARAM(command), 0);
+        return true;
+    }
+    return false;  // the active view's
 }
 
 LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -163,6 +194,9 @@ LRESULT CMainFrame::onMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         if (!confirmClose()) return 0;
+        // The pane's workers use the database and the temporary folder,
+        // which go with the program.
+        if (!listTabView_->closeDown()) return 0;
         break;
     case WM_QUERYENDSESSION:
         // Logging off asks about unsaved texts as closing does.
@@ -218,6 +252,21 @@ void CMainFrame::focusPane(bool backwards) {
     SetFocus(next->hwnd());
 }
 
+void CMainFrame::showOptions() {
+    CHtmlPage about;  // the about page's content, destroyed with the dialog's windows
+    OptionsHost host;
+    host.applySettings = [this] { applySettings(); };
+    host.checkForUpdates = [this](HWND owner) { checkForUpdates(owner); };
+    host.showAboutPage = [this, &about](HWND parent, int id, const RECT& area) {
+        about.create(parent, id, area, "HTML_ABOUT", &external_);
+    };
+    COptionsDlg dialog(context_, std::move(host));
+    dialog.doModal(hwnd());
+}
+
+// The manual update check of the options dialog's update page.
+void CMainFrame::checkForUpdates(HWND owner) { update::checkForUpdatesNow(owner); }
+
 void CMainFrame::applySettings() {
     itemView_->selectDefaultScheme();
     codeView_->applyFontToAll();
@@ -252,6 +301,7 @@ void CMainFrame::search() {
         fw::messageBox("请输入内容！", MB_OK);
         return;
     }
+    listTabView_->search(text);
 }
 
 void CMainFrame::openProductPage() {

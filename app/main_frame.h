@@ -55,7 +55,10 @@ private:
     void compact();
     void onCompactionDone();
     void focusPane(bool backwards);
+    bool editFocused(int command);
     void openProductPage();
+    void showOptions();
+    void checkForUpdates(HWND owner);
     void placeSearchBox();
     void search();
 

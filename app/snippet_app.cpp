@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "app/db_folder_dlg.h"
+#include "attach/list_tab_view.h"
 #include "fw/paths.h"
 #include "skin/jexui.h"
 #include "editor/syntax_scheme.h"
@@ -130,9 +131,18 @@ void CSnippetApp::createMainFrame() {
     }
 }
 
-bool CSnippetApp::preTranslateMessage(MSG& msg) { return mainFrame_ && mainFrame_->translateAccelerator(msg); }
+bool CSnippetApp::preTranslateMessage(MSG& msg) {
+    if (!mainFrame_) return false;
+    CListTabView* pane = mainFrame_->listTabView();
+    return (pane && pane->preTranslateMessage(msg)) || mainFrame_->translateAccelerator(msg);
+}
 
 int CSnippetApp::exitInstance() {
+    // Attachment workers the frame gave up waiting for may still be using
+    // the database and the temporary folder: the program ends without
+    // closing either (the engine's journal keeps the file whole).
+    if (mainFrame_ && mainFrame_->listTabView() && mainFrame_->listTabView()->workersRunning())
+        ExitProcess(UINT(fw::App::exitInstance()));
     db_.close();
     // A second instance stops before it owns anything: the temporary folder
     // belongs to the instance that is running.

@@ -90,6 +90,13 @@ std::string plainFileName(std::string_view title) {
     return finish(replaceForbidden(title), kMaxName);
 }
 
+std::string fileNameOf(std::string_view path) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); i += gbk::charLength(path, i))
+        if (path[i] == '\\' || path[i] == '/') start = i + 1;
+    return std::string(path.substr(start));
+}
+
 std::string folderPrefix(std::string_view folder) {
     std::size_t last = 0;
     for (std::size_t i = 0; i < folder.size(); i += gbk::charLength(folder, i)) last = i;

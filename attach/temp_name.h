@@ -27,6 +27,11 @@ constexpr std::size_t kMaxName = 255;
 //  - a longer name is shortened as openingPath does.
 std::string plainFileName(std::string_view title);
 
+// The file name of `path`: what follows its last separator ("\\" or "/", a
+// character of its own, never the trail byte of a double-byte character),
+// the whole path when it has none.
+std::string fileNameOf(std::string_view path);
+
 // `folder` with a backslash after it unless it ends with a separator.
 std::string folderPrefix(std::string_view folder);
 

@@ -102,13 +102,17 @@ private:
 };
 
 // The program's store: the encrypted file through DbConnection, opened as
-// the program opens it, or else keyed only and so with the engine's LIKE.
+// the program opens it, or else keyed only (with the same page cache) and
+// so with the engine's LIKE.
 struct EngineLike {};
 
 class StoreDb {
 public:
     StoreDb(const std::string& file, bool exists) { store::openSnippetDatabase(db_, file.c_str(), exists); }
-    StoreDb(const std::string& file, EngineLike) { db_.openWithKey(file.c_str(), store::kPassPhrase); }
+    StoreDb(const std::string& file, EngineLike) {
+        db_.openWithKey(file.c_str(), store::kPassPhrase);
+        db_.execute(sql::kCacheSize);
+    }
 
     void execute(const char* statement) { db_.execute(statement); }
     std::int64_t lastInsertId() { return db_.lastInsertId(); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "editor/text_search.h"
 #include "text/gbk.h"
 
 namespace {
@@ -41,28 +42,41 @@ static bool alreadyNormal(std::string_view text) {
     return true;
 }
 
+// Appends the line [b, e) (no LF in it), broken before every character
+// that would take it past kMaxLine bytes.
+static void appendBrokenLine(std::string& out, const char* b, const char* e) {
+    if (std::size_t(e - b) <= EditorCore::kMaxLine) {
+        out.append(b, e);
+        return;
+    }
+    const char* lineStart = b;
+    for (const char* q = b; q < e;) {
+        std::size_t length = gbk::isLeadByte(*q) && q + 1 < e && q[1] != '\r' ? 2 : 1;
+        if (std::size_t(q + length - lineStart) > EditorCore::kMaxLine) {
+            out.append(lineStart, q);
+            out += '\n';
+            lineStart = q;
+        }
+        q += length;
+    }
+    out.append(lineStart, e);
+}
+
 std::string EditorCore::normalizeText(std::string_view text) {
     if (alreadyNormal(text)) return std::string(text);
     std::string out;
-    out.reserve(text.size());
-    std::size_t lineStart = 0;  // in `out`
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        if (c == '\n') {
-            out += c;
-            lineStart = out.size();
-            continue;
-        }
-        std::size_t length = gbk::isLeadByte(c) && i + 1 < text.size() && text[i + 1] != '\n' && text[i + 1] != '\r' ? 2 : 1;
-        // A line may hold kMaxLine bytes: break before a character that
-        // would go past it, never inside one.
-        if (out.size() + length - lineStart > kMaxLine) {
-            out += '\n';
-            lineStart = out.size();
-        }
-        out.append(text.data() + i, length);
-        i += length - 1;
+    out.reserve(text.size() + text.size() / kMaxLine + 1);
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', std::size_t(end - p)));
+        const char* lineEnd = lf ? lf : end;
+        const char* content = lineEnd;
+        if (lf && content > p && content[-1] == '\r') --content;  // CR LF becomes LF
+        appendBrokenLine(out, p, content);
+        if (!lf) break;
+        out += '\n';
+        p = lf + 1;
     }
     return out;
 }
@@ -283,6 +297,18 @@ void EditorCore::setSelection(std::size_t anchor, std::size_t end) {
     host_.invalidateAll();
 }
 
+void EditorCore::setSelection(std::size_t anchor, std::size_t end, bool keepView) {
+    if (text_.length() == 0) return;
+    if (anchor == kNone) {
+        clearSelection();
+        return;
+    }
+    anchor_ = std::min(anchor, text_.length());
+    end_ = end == kNone ? text_.length() : std::min(end, text_.length());
+    if (!keepView) placeCaret(end_);
+    host_.invalidateAll();
+}
+
 void EditorCore::clearSelection() {
     if (anchor_ == kNone) return;
     bool visible = hasSelection();
@@ -290,7 +316,12 @@ void EditorCore::clearSelection() {
     if (visible) host_.invalidateAll();
 }
 
-void EditorCore::selectAll() { setSelection(0, text_.length()); }
+void EditorCore::selectAll() {
+    anchor_ = text_.length();
+    end_ = 0;
+    placeCaret(0);
+    host_.invalidateAll();
+}
 
 void EditorCore::placeCaret(std::size_t pos) {
     caret_ = std::min(pos, text_.length());
@@ -582,11 +613,35 @@ bool EditorCore::prevIndentStop() {
 
 // --- editing primitives --------------------------------------------------------------------------
 
-void EditorCore::rawInsert(std::size_t pos, std::string_view bytes) { text_.insert(pos, bytes); }
+void EditorCore::rawInsert(std::size_t pos, std::string_view bytes) {
+    text_.insert(pos, bytes);
+    shiftForInsert(dragSource_, pos, bytes.size());
+    shiftForInsert(lastInsert_, pos, bytes.size());
+}
 
 void EditorCore::rawErase(std::size_t pos, std::size_t count) {
     text_.erase(pos, count);
+    shiftForErase(dragSource_, pos, count);
+    shiftForErase(lastInsert_, pos, count);
     setFirstLine(firstLine_);
+}
+
+// Bytes inserted at a range's start go before it; inside it, they join it.
+void EditorCore::shiftForInsert(Range& r, std::size_t pos, std::size_t count) {
+    if (r.from == kNone) return;
+    if (pos <= r.from) {
+        r.from += count;
+        r.to += count;
+    } else if (pos < r.to) {
+        r.to += count;
+    }
+}
+
+void EditorCore::shiftForErase(Range& r, std::size_t pos, std::size_t count) {
+    if (r.from == kNone) return;
+    auto map = [&](std::size_t p) { return p <= pos ? p : p >= pos + count ? p - count : pos; };
+    r.from = map(r.from);
+    r.to = map(r.to);
 }
 
 void EditorCore::record(int kind, std::size_t pos, std::string text, bool grouped) {
@@ -625,6 +680,7 @@ void EditorCore::insertAt(std::size_t pos, std::string_view text, int action, bo
     std::string normal = normalizeText(text);
     if (normal.empty()) return;
     rawInsert(pos, normal);
+    lastInsert_ = {pos, pos + normal.size()};
     std::size_t caretAfter = pos + normal.size();
 
     std::vector<std::size_t> breaks;  // where line breaks are inserted, in order of insertion
@@ -655,15 +711,17 @@ void EditorCore::insertAt(std::size_t pos, std::string_view text, int action, bo
         if (b < pos) ++shiftBefore;
     clearSelection();
     record(kUndoInsert, pos + shiftBefore, normal, grouped || !breaks.empty());
-    for (std::size_t i = 0; i < breaks.size(); ++i) record(kUndoInsert, breaks[i], "\n", i + 1 < breaks.size());
+    for (std::size_t i = 0; i < breaks.size(); ++i)
+        record(kUndoInsert, breaks[i], "\n", i + 1 < breaks.size() || grouped);
     placeCaret(caretAfter);
     afterChange(true, caretLine_);
     desiredColumn_ = caretColumn_;
 }
 
 void EditorCore::insertText(std::string_view text, int action) {
-    bool replacing = hasSelection();
-    if (replacing) deleteSelection(action, true);
+    // The deletion undoes with the insertion; with nothing to insert it
+    // stands alone.
+    if (hasSelection()) deleteSelection(action, !text.empty());
     insertAt(caret_, text, action, false);
 }
 
@@ -911,6 +969,197 @@ void EditorCore::setSavePoint() {
     modified_ = false;
     history_.setSavePoint();
     markModified();
+}
+
+// --- find and exchange -------------------------------------------------------------------------------
+
+bool EditorCore::find(std::string_view pattern, bool down, bool matchCase, bool wholeWord) {
+    const std::size_t n = text_.length();
+    const std::size_t npos = TextSearch::npos;
+    if (pattern.empty() || n == 0) return false;
+    TextSearch search(text_, pattern, matchCase, wholeWord, wordDelimiters_);
+    std::size_t hit;
+    if (down) {
+        // At the text end the search starts on the last byte.
+        std::size_t start = caret_ >= n ? n - 1 : caret_;
+        hit = search.forward(start, n);
+        if (hit == npos) hit = search.forward(0, start);
+    } else {
+        // The nearest occurrence ending at or before the caret, past the
+        // selection when it is one; then around from the text end.
+        std::size_t skip = hasSelection() && selectionEnd() - selectionStart() == pattern.size() ? selectionStart() : npos;
+        hit = search.backward(0, caret_, skip);
+        if (hit == npos) hit = search.backward(caret_, n);
+    }
+    if (hit == npos) return false;
+    setSelection(hit, hit + pattern.size());
+    return true;
+}
+
+std::string EditorCore::selectedText() const {
+    if (!hasSelection()) return std::string();
+    return text_.substr(selectionStart(), selectionEnd() - selectionStart());
+}
+
+std::string EditorCore::clipboardText() const {
+    std::string selected = selectedText();
+    if (selected.size() >= kClipboardConvertLimit) return selected;
+    std::string out;
+    out.reserve(selected.size() + selected.size() / 8 + 1);
+    // Every indent becomes a tab: with tabs kept, an indent is one already.
+    const std::string indent = indentString();
+    for (std::size_t i = 0; i < selected.size(); ++i) {
+        char c = selected[i];
+        if (c == '\r') continue;
+        if (c == '\n') {
+            out += "\r\n";
+        } else if (indent != "\t" && selected.compare(i, indent.size(), indent) == 0) {
+            out += '\t';
+            i += indent.size() - 1;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+void EditorCore::paste(std::string_view data, bool columnWise) {
+    if (!columnWise) {
+        insertText(data, kActionPaste);
+        return;
+    }
+    if (hasSelection()) deleteSelection(kActionPaste, !data.empty());
+    insertColumnText(data, caret_, kActionPaste, false);
+}
+
+// Where `offset` of a line went once the line was broken into pieces
+// (normalizeText only adds line feeds to a line that has none).
+static std::size_t offsetAfterBreaks(std::string_view normal, std::size_t offset) {
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < offset && j < normal.size(); ++j)
+        if (normal[j] != '\n') ++i;
+    return j;
+}
+
+void EditorCore::insertColumnText(std::string_view text, std::size_t pos, int action, bool grouped) {
+    pos = std::min(pos, text_.length());
+    std::size_t line = text_.lineOf(pos);
+    if (text_.lineEnd(line) - text_.lineStart(line) < 2) {
+        insertAt(pos, text, action, grouped);
+        return;
+    }
+    // The lines of the text, without their line ends.
+    std::vector<std::string_view> pieces;
+    for (std::size_t from = 0; from < text.size();) {
+        std::size_t lf = text.find('\n', from);
+        std::size_t to = lf == std::string_view::npos ? text.size() : lf;
+        std::string_view piece = text.substr(from, to - from);
+        if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
+        pieces.push_back(piece);
+        from = lf == std::string_view::npos ? text.size() : lf + 1;
+    }
+    if (pieces.empty()) return;
+
+    // The touched lines are rebuilt as one block and replace the old ones
+    // in two records that undo together; lines past the end are added.
+    action_ = action;
+    const int column = columnOf(pos);
+    const std::size_t lines = text_.lineCount();
+    const std::size_t lastExisting = std::min(line + pieces.size() - 1, lines - 1);
+    const std::size_t blockStart = text_.lineStart(line);
+    const std::size_t blockEnd = text_.lineEnd(lastExisting);
+    std::string block;
+    std::size_t caretInBlock = 0;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        std::string rebuilt;
+        std::size_t at = 0;
+        if (line + i < lines) {
+            std::size_t start = text_.lineStart(line + i);
+            at = positionAtColumn(line + i, column) - start;
+            rebuilt = text_.substr(start, text_.lineEnd(line + i) - start);
+        }
+        rebuilt.insert(at, pieces[i]);
+        std::string normal = normalizeText(rebuilt);
+        if (i > 0) block += '\n';
+        caretInBlock = block.size() + offsetAfterBreaks(normal, at + pieces[i].size());
+        block += normal;
+    }
+    std::string old = text_.substr(blockStart, blockEnd - blockStart);
+    anchor_ = end_ = kNone;
+    rawErase(blockStart, old.size());
+    record(kUndoDelete, blockStart, std::move(old), true);
+    rawInsert(blockStart, block);
+    lastInsert_ = {blockStart, blockStart + block.size()};
+    record(kUndoInsert, blockStart, block, grouped);
+    placeCaret(blockStart + caretInBlock);
+    afterChange(true, caretLine_);
+    desiredColumn_ = caretColumn_;
+}
+
+bool EditorCore::insideSelection(int x, int y) {
+    if (!hasSelection() || x < kMarginWidth) return false;
+    std::size_t pos = positionFromPoint(x, y);
+    return pos >= selectionStart() && pos < selectionEnd();
+}
+
+void EditorCore::beginDragOut() {
+    dragSource_ = hasSelection() ? Range{selectionStart(), selectionEnd()} : Range{};
+    lastInsert_ = {};
+}
+
+void EditorCore::endDragOut(bool moved, bool droppedHere) {
+    Range source = dragSource_;
+    dragSource_ = {};
+    if (moved && source.from != kNone && source.to > source.from) {
+        action_ = kActionDrop;
+        std::string removed = text_.substr(source.from, source.to - source.from);
+        anchor_ = end_ = kNone;
+        caret_ = source.from;
+        rawErase(source.from, removed.size());
+        record(kUndoDelete, source.from, std::move(removed), false);
+        placeCaret(source.from);
+        afterChange(true, caretLine_);
+    }
+    if (droppedHere && lastInsert_.from != kNone) setSelection(lastInsert_.from, lastInsert_.to);
+    desiredColumn_ = caretColumn_;
+}
+
+void EditorCore::dragOver(int x, int y) {
+    const int lineHeight = std::max(1, measurer_.lineHeight());
+    const int column = std::max(1, measurer_.columnWidth());
+    const int left = kMarginWidth, right = kMarginWidth + viewWidth_;
+    bool towardsRight = false;
+    if (y >= viewHeight_ - lineHeight)
+        y += lineHeight;
+    else if (y < lineHeight)
+        y -= lineHeight;
+    else if (x >= right - column)
+        x += column, towardsRight = true;
+    else if (x < left + column)
+        x -= column;
+    std::size_t pos = positionFromPoint(x, y);
+    // Past a short line's end the point would pull the caret back left.
+    if (towardsRight && columnOf(pos) <= caretColumn_) return;
+    placeCaret(pos);
+}
+
+std::size_t EditorCore::dropPosition(int x, int y) {
+    int left = kMarginWidth, right = kMarginWidth + std::max(1, viewWidth_) - 1;
+    int bottom = std::max(1, viewHeight_) - 1;
+    return positionFromPoint(std::min(std::max(x, left), right), std::min(std::max(y, 0), bottom));
+}
+
+bool EditorCore::drop(std::size_t pos, std::string_view data, bool columnWise, bool groupWithFollowing) {
+    pos = std::min(pos, text_.length());
+    if (!columnWise && hasSelection() && pos >= selectionStart() && pos <= selectionEnd()) {
+        host_.refused(kRefuseDrop);
+        return false;
+    }
+    if (columnWise)
+        insertColumnText(data, pos, kActionDrop, groupWithFollowing);
+    else
+        insertAt(pos, data, kActionDrop, groupWithFollowing);
+    return true;
 }
 
 // --- keyboard ---------------------------------------------------------------------------------------------

@@ -56,8 +56,12 @@ enum EditorRefusal : unsigned {
     kRefuseWordRight = 0x800,
     kRefuseWordLeft = 0x1000,
     kRefusePrevIndent = 0x2000,
+    kRefuseCopy = 0x40000,  // copy or cut without a selection
     kRefuseNoSelection = 0x100000,
+    kRefuseCutFailed = 0x80100000,  // the clipboard could not be written
     kRefuseOutdent = 0x400000,
+    kRefuseDrop = 0x800000,
+    kRefusePaste = 0x80020000,  // no text on the clipboard
     kRefuseIndentTooLong = 0x10004000,
     kRefuseJoinTooLong = 0x10008000,
     kRefuseDeleteAtEnd = 0x20010000,
@@ -89,6 +93,9 @@ public:
     static constexpr int kIndentWidth = 4;
     static constexpr int kTabSize = 4;
     static constexpr std::size_t kMaxLine = 2047;  // bytes or columns a line may hold
+    // Copied text shorter than this gets CR LF line ends; longer text goes
+    // to the clipboard as it is stored.
+    static constexpr std::size_t kClipboardConvertLimit = 50000;
 
     EditorCore(TextMeasurer& measurer, EditorHost& host);
 
@@ -130,7 +137,12 @@ public:
     std::size_t anchor() const { return anchor_; }
     std::size_t selectionMovingEnd() const { return end_; }
     void setSelection(std::size_t anchor, std::size_t end);
+    // The selection from outside: anchor kNone clears it; end kNone is the
+    // text end; unless `keepView`, the caret goes to the end, in view.
+    // Ignored on an empty text.
+    void setSelection(std::size_t anchor, std::size_t end, bool keepView);
     void clearSelection();
+    // Selects the whole text from its end back to 0, the caret at 0.
     void selectAll();
     void placeCaret(std::size_t pos);
 
@@ -152,6 +164,43 @@ public:
     bool deleteSelection(int action = kActionDelete, bool grouped = false);
     bool undo();
     bool redo();
+
+    // --- find and exchange ------------------------------------------------------------
+    // Selects the next occurrence from the caret (down) or the previous one
+    // (up), wrapping around the text; false when there is none.
+    bool find(std::string_view text, bool down, bool matchCase, bool wholeWord);
+    std::string selectedText() const;
+    // The selected bytes as they go to the clipboard: CR LF line ends below
+    // kClipboardConvertLimit bytes, as stored from there on.
+    std::string clipboardText() const;
+    // Replaces the selection (if any) by pasted text at the caret; column
+    // text goes in line by line at the caret's column.
+    void paste(std::string_view data, bool columnWise);
+    // Each line of `text` inserted at column `pos`'s column on successive
+    // lines from `pos`'s line on, adding lines past the end where needed;
+    // one undo step.  On a line of fewer than 2 bytes, a plain insert.
+    void insertColumnText(std::string_view text, std::size_t pos, int action = kActionPaste, bool grouped = false);
+
+    // Dragging text out of the selection (`beginDragOut`) and dropping text
+    // in.  The dragged range and the last insertion follow the edits made
+    // meanwhile, so that a move within the text deletes what was dragged.
+    bool insideSelection(int x, int y);
+    void beginDragOut();
+    // The drag ended: a move deletes the dragged text; a drop here selects
+    // what was dropped.
+    void endDragOut(bool moved, bool droppedHere);
+    bool draggingOut() const { return dragSource_.from != kNone; }
+    // The pointer of a drag over the text: near an edge of the text
+    // rectangle it counts a line or a column further, so that placing the
+    // caret there scrolls.
+    void dragOver(int x, int y);
+    // Where a drop at a point lands: points outside the text rectangle count
+    // at its nearest edge.
+    std::size_t dropPosition(int x, int y);
+    // Inserts dropped text; refused onto the selection (its ends included)
+    // unless the text is column text.  `groupWithFollowing`: the deletion of
+    // the dragged text follows and undoes with it.
+    bool drop(std::size_t pos, std::string_view data, bool columnWise, bool groupWithFollowing);
 
     // --- moves ---------------------------------------------------------------------------
     bool moveLeft(bool extend);
@@ -201,6 +250,13 @@ private:
     // Editing primitives: change the text, keep the view, record for undo.
     void rawInsert(std::size_t pos, std::string_view bytes);
     void rawErase(std::size_t pos, std::size_t count);
+    // A range of the text kept in step with insertions and deletions.
+    struct Range {
+        std::size_t from = kNone;
+        std::size_t to = kNone;
+    };
+    static void shiftForInsert(Range& r, std::size_t pos, std::size_t count);
+    static void shiftForErase(Range& r, std::size_t pos, std::size_t count);
     void record(int kind, std::size_t pos, std::string text, bool grouped);
     void markModified();
     void afterChange(bool repaintAll, std::size_t line);
@@ -247,6 +303,8 @@ private:
 
     bool dragging_ = false;
     bool lineSelecting_ = false;
+    Range dragSource_;  // the text being dragged out
+    Range lastInsert_;  // where the last insertion went
 
     std::string wordDelimiters_ = " \t\n,./?<>;:\"'{[}]~`%^&*()-+=!";
     std::string specialDelimiters_ = ";.{}\n";

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "editor/ole_text.h"
 #include "editor/syntax_colorizer.h"
+#include "fw/app.h"
 #include "text/gbk.h"
 
 namespace {
@@ -19,7 +21,64 @@ COLORREF orSystem(COLORREF colour, int systemIndex) {
     return colour == CLR_INVALID ? GetSysColor(systemIndex) : colour;
 }
 
+// The last search, shared by every editor of the process.
+struct LastSearch {
+    std::string text;
+    DWORD flags = FR_DOWN;
+};
+LastSearch& lastSearch() {
+    static LastSearch last;
+    return last;
+}
+
+UINT findMessage() {
+    static const UINT message = RegisterWindowMessageA(FINDMSGSTRINGA);
+    return message;
+}
+
+// Copy with Ctrl held, else move, as far as the source allows either.
+DWORD chooseEffect(DWORD keys, DWORD allowed) {
+    DWORD wanted = (keys & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+    if (allowed & wanted) return wanted;
+    if (allowed & DROPEFFECT_COPY) return DROPEFFECT_COPY;
+    return allowed & DROPEFFECT_MOVE;
+}
+
+POINT toScreen(HWND hwnd, int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(hwnd, &p);
+    return p;
+}
+
 }  // namespace
+
+// The control's OLE drop target: hands every call to the control while its
+// window lives.
+class EditorDropTarget : public ComObject<IDropTarget> {
+public:
+    explicit EditorDropTarget(CHEditCtrl& editor) : editor_(&editor) {}
+    void detach() { editor_ = nullptr; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override {
+        *effect = editor_ ? editor_->OnDragEnter(data, keys, {point.x, point.y}, *effect) : DROPEFFECT_NONE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override {
+        *effect = editor_ ? editor_->OnDragOver(keys, {point.x, point.y}, *effect) : DROPEFFECT_NONE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override {
+        if (editor_) editor_->OnDragLeave();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override {
+        DWORD wanted = chooseEffect(keys, *effect);
+        *effect = editor_ ? editor_->OnDrop(data, wanted, {point.x, point.y}) : DROPEFFECT_NONE;
+        return S_OK;
+    }
+
+private:
+    CHEditCtrl* editor_;
+};
 
 UINT CHEditCtrl::editChangeMessage() {
     static const UINT message = RegisterWindowMessageA("CHM_ON_EDITCHANGE");
@@ -54,7 +113,7 @@ void CHEditCtrl::computeMetrics() {
     ReleaseDC(hwnd(), dc);
 }
 
-// Widths are measured once per character and kept for the life of the control.
+// Widths are measured once per character and kept until the font changes.
 int CHEditCtrl::charWidth(unsigned char lead, unsigned char trail) {
     auto& cache = trail ? doubleWidths_ : singleWidths_;
     unsigned key = trail ? lead * 256u + trail : lead;
@@ -79,7 +138,7 @@ int CHEditCtrl::tabStopWidth() { return tabStop_; }
 
 void CHEditCtrl::caretMoved() {
     if (!hwnd()) return;
-    if (focused_) SetCaretPos(core_.caretX(), core_.caretY());
+    if (focused_ || dropCaret_) SetCaretPos(core_.caretX(), core_.caretY());
     NMHDR header = {hwnd(), 0, kCaretNotify};
     SendMessageA(GetParent(hwnd()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
 }
@@ -201,6 +260,18 @@ void CHEditCtrl::onKeyDown(WPARAM key) {
             return;
         case 'R':
             core_.redo();
+            return;
+        case 'C':
+            if (HasSelection()) Copy();
+            return;
+        case 'X':
+            if (HasSelection()) Cut();
+            return;
+        case 'V':
+            Paste();
+            return;
+        case 'F':
+            OpenFind();
             return;
         default:
             break;
@@ -416,14 +487,25 @@ void CHEditCtrl::paint(HDC target, const RECT& clip) {
 // --- messages -------------------------------------------------------------------------------------
 
 LRESULT CHEditCtrl::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == findMessage() && lParam) {
+        onFindReport(*reinterpret_cast<const FINDREPLACEA*>(lParam));
+        return 0;
+    }
     switch (msg) {
     case WM_CREATE:
         computeMetrics();
         selectionText_ = GetSysColor(COLOR_HIGHLIGHTTEXT);
         selectionBack_ = GetSysColor(COLOR_HIGHLIGHT);
-        RegisterClipboardFormatA("CH_TEXT");
+        columnFormat_ = RegisterClipboardFormatA("CH_TEXT");
         core_.setText("");
         scrollRangesChanged();
+        // Without OLE in the thread nothing can be dropped here.
+        dropTarget_ = new EditorDropTarget(*this);
+        if (RegisterDragDrop(hwnd(), dropTarget_) != S_OK) {
+            dropTarget_->detach();
+            dropTarget_->Release();
+            dropTarget_ = nullptr;
+        }
         return 0;
     case WM_SIZE:
         core_.setViewSize(LOWORD(lParam), HIWORD(lParam));
@@ -445,7 +527,13 @@ LRESULT CHEditCtrl::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return LRESULT(core_.buffer().length());
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
+        singleWidths_.clear();  // measured with the font before
+        doubleWidths_.clear();
         computeMetrics();
+        if (dropCaretBitmap_ && !dropCaret_) {
+            DeleteObject(dropCaretBitmap_);  // made again in the new line height
+            dropCaretBitmap_ = nullptr;
+        }
         core_.fontChanged();
         if (focused_) {
             DestroyCaret();
@@ -472,20 +560,27 @@ LRESULT CHEditCtrl::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETFOCUS:
         focused_ = true;
-        createCaret();
+        if (!dropCaret_) createCaret();
         InvalidateRect(hwnd(), nullptr, FALSE);
         return 0;
     case WM_KILLFOCUS:
         focused_ = false;
-        DestroyCaret();
+        if (!dropCaret_) DestroyCaret();
         InvalidateRect(hwnd(), nullptr, FALSE);
         return 0;
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: {
         SetFocus(hwnd());
+        arrowCursor_ = false;
+        int x = short(LOWORD(lParam)), y = short(HIWORD(lParam));
+        // A press inside the selection drags it (Ctrl+click selects a word).
+        if (!(wParam & MK_CONTROL) && core_.insideSelection(x, y)) {
+            dragOut(x, y);
+            return 0;
+        }
         SetCapture(hwnd());
-        core_.mouseDown(short(LOWORD(lParam)), short(HIWORD(lParam)), (wParam & MK_SHIFT) != 0,
-                        (wParam & MK_CONTROL) != 0);
+        core_.mouseDown(x, y, (wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0);
         return 0;
+    }
     case WM_MOUSEMOVE:
         onMouseMove(short(LOWORD(lParam)), short(HIWORD(lParam)));
         return 0;
@@ -514,8 +609,18 @@ LRESULT CHEditCtrl::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         scrollRangesChanged();
         return 0;
     case WM_RBUTTONDOWN:
-        SendMessageA(GetParent(hwnd()), WM_RBUTTONDOWN, wParam, lParam);
+        onRightButton(wParam, lParam);
         return 0;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam));
+        return 0;
+    case EM_GETSEL: {
+        // The selection's start and end (the caret twice without one).
+        DWORD start = DWORD(core_.selectionStart()), end = DWORD(core_.selectionEnd());
+        if (wParam) *reinterpret_cast<DWORD*>(wParam) = start;
+        if (lParam) *reinterpret_cast<DWORD*>(lParam) = end;
+        return start > 0xFFFF || end > 0xFFFF ? LRESULT(-1) : MAKELRESULT(start, end);
+    }
     case WM_VSCROLL:
         onScroll(SB_VERT, LOWORD(wParam));
         return 0;
@@ -531,6 +636,8 @@ LRESULT CHEditCtrl::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             HCURSOR margin = nullptr;
             if (p.x < core_.textLeft()) {
                 margin = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kMarginCursor));
+                cursor = IDC_ARROW;
+            } else if (arrowCursor_) {
                 cursor = IDC_ARROW;
             } else if (core_.hasSelection()) {
                 std::size_t pos = core_.positionFromPoint(p.x, p.y);
@@ -550,10 +657,309 @@ LRESULT CHEditCtrl::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_NCDESTROY:
-        if (focused_) DestroyCaret();
+        if (focused_ || dropCaret_) DestroyCaret();
+        if (findDialog_) {
+            HWND dialog = findDialog_;
+            findDialog_ = nullptr;
+            if (fw::App::current()) fw::App::current()->removeModeless(dialog);
+            DestroyWindow(dialog);
+        }
+        if (dropTarget_) {
+            RevokeDragDrop(hwnd());
+            dropTarget_->detach();
+            dropTarget_->Release();
+            dropTarget_ = nullptr;
+        }
+        if (dropCaretBitmap_) DeleteObject(dropCaretBitmap_);
+        dropCaretBitmap_ = nullptr;
         break;
     default:
         break;
     }
     return defaultProc(msg, wParam, lParam);
+}
+
+// --- find ------------------------------------------------------------------------------------
+
+bool CHEditCtrl::Find(const std::string& text, bool down, bool matchCase, bool wholeWord) {
+    bool found = core_.find(text, down, matchCase, wholeWord);
+    scrollRangesChanged();
+    return found;
+}
+
+void CHEditCtrl::OpenFind() {
+    if (findDialog_) {
+        SetFocus(findDialog_);
+        return;
+    }
+    if (core_.hasSelection()) lastSearch().text = core_.selectedText();
+    // The dialog's buffer holds whole characters of the search text.
+    const std::string& what = lastSearch().text;
+    std::size_t length = 0;
+    while (length < what.size()) {
+        std::size_t next = length + gbk::charLength(what, length);
+        if (next >= sizeof findWhat_) break;
+        length = next;
+    }
+    std::copy_n(what.data(), length, findWhat_);
+    findWhat_[length] = '\0';
+    findReplace_ = {};
+    findReplace_.lStructSize = sizeof findReplace_;
+    findReplace_.hwndOwner = hwnd();
+    findReplace_.Flags = lastSearch().flags;
+    findReplace_.lpstrFindWhat = findWhat_;
+    findReplace_.wFindWhatLen = sizeof findWhat_;
+    findDialog_ = FindTextA(&findReplace_);
+    if (findDialog_ && fw::App::current()) fw::App::current()->addModeless(findDialog_);
+}
+
+void CHEditCtrl::onFindReport(const FINDREPLACEA& report) {
+    if (report.Flags & FR_DIALOGTERM) {
+        if (fw::App::current()) fw::App::current()->removeModeless(findDialog_);
+        findDialog_ = nullptr;
+        return;
+    }
+    lastSearch().text = report.lpstrFindWhat ? report.lpstrFindWhat : "";
+    lastSearch().flags = report.Flags & (FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE);
+    DWORD flags = lastSearch().flags;
+    if (!Find(lastSearch().text, flags & FR_DOWN, flags & FR_MATCHCASE, flags & FR_WHOLEWORD))
+        MessageBoxA(hwnd(), "指定的文本没有找到！", fw::App::current() ? fw::App::current()->title() : "", MB_OK);
+    if (findDialog_) SetFocus(findDialog_);
+}
+
+// --- context menu and commands ------------------------------------------------------------
+
+void CHEditCtrl::onRightButton(WPARAM wParam, LPARAM lParam) {
+    int x = short(LOWORD(lParam)), y = short(HIWORD(lParam));
+    if (!core_.insideSelection(x, y)) {
+        core_.clearSelection();
+        core_.placeCaret(core_.positionFromPoint(x, y));
+    }
+    if (GetCapture() == hwnd()) ReleaseCapture();  // ends a mouse selection and its timer
+    SendMessageA(GetParent(hwnd()), WM_RBUTTONDOWN, wParam, lParam);
+    arrowCursor_ = true;
+    if (HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kContextMenu))) {
+        if (HMENU popup = GetSubMenu(menu, 1)) {
+            updateMenu(popup);
+            POINT at = toScreen(hwnd(), x, y);
+            TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+        }
+        DestroyMenu(menu);
+    }
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+void CHEditCtrl::updateMenu(HMENU popup) const {
+    auto enable = [&](int id, bool enabled) {
+        EnableMenuItem(popup, UINT(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    };
+    enable(kUndo, core_.canUndo());
+    enable(kRedo, core_.canRedo());
+    enable(kCut, HasSelection());
+    enable(kCopy, HasSelection());
+    enable(kPaste, true);
+    enable(kSelectAll, true);
+    enable(kFind, true);
+}
+
+void CHEditCtrl::onCommand(int id) {
+    switch (id) {
+    case kUndo:
+        core_.undo();
+        break;
+    case kRedo:
+        core_.redo();
+        break;
+    case kCut:
+        if (HasSelection()) Cut();
+        break;
+    case kCopy:
+        if (HasSelection()) Copy();
+        break;
+    case kPaste:
+        Paste();
+        break;
+    case kSelectAll:
+        core_.selectAll();
+        break;
+    case kFind:
+        OpenFind();
+        break;
+    default:
+        return;
+    }
+    scrollRangesChanged();
+}
+
+void CHEditCtrl::SetSelection(long anchor, long end, bool keepView) {
+    core_.setSelection(anchor == -1 ? EditorCore::kNone : std::size_t(std::max(0L, anchor)),
+                       end < 0 ? EditorCore::kNone : std::size_t(end), keepView);
+    scrollRangesChanged();
+}
+
+// --- clipboard -------------------------------------------------------------------------------
+
+bool CHEditCtrl::putOnClipboard(const std::string& text) {
+    if (!OpenClipboard(hwnd())) return false;
+    bool placed = false;
+    if (EmptyClipboard()) {
+        HGLOBAL block = textBlock(text);
+        if (block && SetClipboardData(CF_TEXT, block))
+            placed = true;
+        else if (block)
+            GlobalFree(block);
+    }
+    CloseClipboard();
+    return placed;
+}
+
+bool CHEditCtrl::Copy() {
+    if (!HasSelection()) {
+        OnError(kRefuseCopy);
+        return false;
+    }
+    return putOnClipboard(core_.clipboardText());
+}
+
+bool CHEditCtrl::Cut() {
+    if (!HasSelection()) {
+        OnError(kRefuseCopy);
+        return false;
+    }
+    if (!putOnClipboard(core_.clipboardText())) {
+        OnError(kRefuseCutFailed);
+        return false;
+    }
+    core_.deleteSelection(kActionCut, false);
+    scrollRangesChanged();
+    return true;
+}
+
+bool CHEditCtrl::CanPaste() const {
+    return IsClipboardFormatAvailable(CF_TEXT) || (columnFormat_ && IsClipboardFormatAvailable(columnFormat_));
+}
+
+bool CHEditCtrl::Paste() {
+    std::string text;
+    bool columnWise = false, found = false;
+    IDataObject* data = nullptr;
+    if (OleGetClipboard(&data) == S_OK && data) {
+        columnWise = readText(data, columnFormat_, text);
+        found = columnWise || readText(data, CF_TEXT, text);
+        data->Release();
+    } else if (OpenClipboard(hwnd())) {  // a thread without OLE
+        HANDLE block = columnFormat_ ? GetClipboardData(columnFormat_) : nullptr;
+        columnWise = block != nullptr;
+        if (!block) block = GetClipboardData(CF_TEXT);
+        if (block) {
+            text = blockText(block);
+            found = true;
+        }
+        CloseClipboard();
+    }
+    if (!found) {
+        OnError(kRefusePaste);
+        return false;
+    }
+    core_.paste(text, columnWise);
+    scrollRangesChanged();
+    return true;
+}
+
+// --- drag and drop ---------------------------------------------------------------------------
+
+void CHEditCtrl::dragOut(int x, int y) {
+    TextDataObject* data = TextDataObject::create(core_.selectedText());
+    TextDropSource* source = new TextDropSource;
+    const POINT down = toScreen(hwnd(), x, y);
+    core_.beginDragOut();
+    dragSource_ = true;
+    droppedHere_ = false;
+    DWORD effect = DROPEFFECT_NONE;
+    HRESULT result = data ? DoDragDrop(data, source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect) : E_OUTOFMEMORY;
+    if (data) data->Release();
+    source->Release();
+    dragSource_ = false;
+    showDropCaret(false);
+    bool moved = result == DRAGDROP_S_DROP && (effect & DROPEFFECT_MOVE);
+    core_.endDragOut(moved, droppedHere_);
+    // A press and release in one place is a click: it clears the selection.
+    POINT up;
+    GetCursorPos(&up);
+    if (!moved && !droppedHere_ && up.x == down.x && up.y == down.y) {
+        core_.clearSelection();
+        core_.placeCaret(core_.positionFromPoint(x, y));
+    }
+    droppedHere_ = false;
+    scrollRangesChanged();
+    InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+// While a drag is over the text its caret is grey: a bitmap caret is drawn
+// inverted, so the grey shows on light and dark pixels alike.
+void CHEditCtrl::showDropCaret(bool shown) {
+    if (shown == dropCaret_) return;
+    if (shown) {
+        if (!dropCaretBitmap_) {
+            HDC screen = GetDC(nullptr);
+            HDC memory = CreateCompatibleDC(screen);
+            dropCaretBitmap_ = CreateCompatibleBitmap(screen, 2, lineHeight_);
+            HGDIOBJ old = SelectObject(memory, dropCaretBitmap_);
+            RECT all = {0, 0, 2, lineHeight_};
+            HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+            FillRect(memory, &all, grey);
+            DeleteObject(grey);
+            SelectObject(memory, old);
+            DeleteDC(memory);
+            ReleaseDC(nullptr, screen);
+        }
+        if (focused_) DestroyCaret();
+        CreateCaret(hwnd(), dropCaretBitmap_, 0, 0);
+        SetCaretPos(core_.caretX(), core_.caretY());
+        ShowCaret(hwnd());
+        dropCaret_ = true;
+    } else {
+        DestroyCaret();
+        dropCaret_ = false;
+        if (focused_) createCaret();
+    }
+}
+
+DWORD CHEditCtrl::OnDragEnter(IDataObject* data, DWORD keys, POINT point, DWORD allowed) {
+    dropColumnWise_ = offersText(data, columnFormat_);
+    dropAcceptable_ = dropColumnWise_ || offersText(data, CF_TEXT);
+    if (!dropAcceptable_) return DROPEFFECT_NONE;
+    showDropCaret(true);
+    return OnDragOver(keys, point, allowed);
+}
+
+DWORD CHEditCtrl::OnDragOver(DWORD keys, POINT point, DWORD allowed) {
+    if (!dropAcceptable_) return DROPEFFECT_NONE;
+    ScreenToClient(hwnd(), &point);
+    core_.dragOver(point.x, point.y);
+    scrollRangesChanged();
+    return chooseEffect(keys, allowed);
+}
+
+void CHEditCtrl::OnDragLeave() {
+    showDropCaret(false);
+    dropAcceptable_ = false;
+}
+
+DWORD CHEditCtrl::OnDrop(IDataObject* data, DWORD effect, POINT point) {
+    showDropCaret(false);
+    bool acceptable = dropAcceptable_;
+    dropAcceptable_ = false;
+    if (!acceptable || effect == DROPEFFECT_NONE) return DROPEFFECT_NONE;
+    std::string text;
+    bool columnWise = readText(data, columnFormat_, text);
+    if (!columnWise && !readText(data, CF_TEXT, text)) return DROPEFFECT_NONE;
+    ScreenToClient(hwnd(), &point);
+    std::size_t pos = core_.dropPosition(point.x, point.y);
+    // Moved within this control, the deletion of the dragged text follows
+    // and undoes with the insertion.
+    if (!core_.drop(pos, text, columnWise, dragSource_ && effect == DROPEFFECT_MOVE)) return DROPEFFECT_NONE;
+    droppedHere_ = dragSource_;
+    scrollRangesChanged();
+    return effect;
 }

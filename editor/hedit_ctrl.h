@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
+#include <ole2.h>
 
 #include <memory>
 #include <string>
@@ -13,10 +15,25 @@
 #include "editor/syntax_scheme.h"
 #include "fw/wnd.h"
 
+class EditorDropTarget;
+
 class CHEditCtrl : public fw::Wnd, private TextMeasurer, private EditorHost {
 public:
     // WM_NOTIFY code sent to the parent after every caret placement.
     static constexpr UINT kCaretNotify = 1245;
+    // The commands of the context menu (the standard edit command ids); the
+    // control also takes them as WM_COMMAND from its owner.
+    enum Command : int {
+        kCopy = 57634,
+        kCut = 57635,
+        kFind = 57636,
+        kPaste = 57637,
+        kSelectAll = 57642,
+        kUndo = 57643,
+        kRedo = 57644,
+    };
+    // The menu resource whose second pop-up is the context menu.
+    static constexpr int kContextMenu = 137;
 
     CHEditCtrl();
     ~CHEditCtrl() override;
@@ -39,6 +56,34 @@ public:
     // The registered message sent to the parent after every text change.
     static UINT editChangeMessage();
 
+    // --- find, clipboard, drag and drop ----------------------------------------------
+    bool Find(const std::string& text, bool down, bool matchCase, bool wholeWord);
+    // Copies the selection to the clipboard as CF_TEXT; false when there is
+    // none or the clipboard could not be written.
+    bool Copy();
+    bool Cut();
+    // Pastes "CH_TEXT" (column-wise) or else CF_TEXT at the caret.
+    bool Paste();
+    bool CanPaste() const;
+    bool CanCopy() const { return HasSelection(); }
+    bool HasSelection() const { return core_.hasSelection(); }
+    // anchor -1 clears the selection; end -1 is the text end.
+    void SetSelection(long anchor, long end, bool keepView = false);
+    // Opens the find dialog, or gives it the focus when it is open.
+    void OpenFind();
+    HWND findDialog() const { return findDialog_; }
+    // Enables the context menu's items as the text and history allow.
+    void updateMenu(HMENU popup) const;
+
+    // The drop target's calls: the effect wanted at a point (screen).
+    virtual DWORD OnDragEnter(IDataObject* data, DWORD keys, POINT point, DWORD allowed);
+    virtual DWORD OnDragOver(DWORD keys, POINT point, DWORD allowed);
+    virtual void OnDragLeave();
+    virtual DWORD OnDrop(IDataObject* data, DWORD effect, POINT point);
+
+    // A refused command and its code (the codes of EditorRefusal).
+    virtual void OnError(unsigned /*code*/) {}
+
 protected:
     LRESULT windowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -56,6 +101,7 @@ private:
     void invalidateAll() override;
     void invalidateLines(std::size_t first, std::size_t last) override;
     void scrollRangesChanged() override;
+    void refused(unsigned code) override { OnError(code); }
 
     HFONT font() const;
     void computeMetrics();
@@ -65,6 +111,12 @@ private:
     void onChar(unsigned char c);
     void onScroll(int bar, int code);
     void onMouseMove(int x, int y);
+    void onCommand(int id);
+    void onRightButton(WPARAM wParam, LPARAM lParam);
+    void onFindReport(const FINDREPLACEA& report);
+    void dragOut(int x, int y);
+    void showDropCaret(bool shown);
+    bool putOnClipboard(const std::string& text);
 
     void paint(HDC dc, const RECT& clip);
     void paintBackground(HDC dc);
@@ -94,4 +146,18 @@ private:
     unsigned char pendingLead_ = 0;
     bool focused_ = false;
     bool dragTimer_ = false;
+    bool arrowCursor_ = false;  // from a right click until the next left click
+
+    UINT columnFormat_ = 0;  // "CH_TEXT"
+    HWND findDialog_ = nullptr;
+    FINDREPLACEA findReplace_ = {};
+    char findWhat_[256] = {};
+
+    EditorDropTarget* dropTarget_ = nullptr;  // registered while the window lives
+    bool dropAcceptable_ = false;
+    bool dropColumnWise_ = false;
+    bool dragSource_ = false;   // a drag out of this control is running
+    bool droppedHere_ = false;  // ...and was dropped into it
+    bool dropCaret_ = false;    // the grey caret of a drag over the text is shown
+    HBITMAP dropCaretBitmap_ = nullptr;
 };

@@ -32,6 +32,10 @@ public:
     void copy(std::size_t pos, std::size_t count, char* out) const;
     // The whole text as one string.
     std::string text() const;
+    // The text as it lies in memory: the bytes before the gap and those
+    // after it, read in place (valid until the next edit).
+    std::string_view head() const { return std::string_view(buffer_.data(), gapStart_); }
+    std::string_view tail() const { return std::string_view(buffer_.data() + gapEnd_, buffer_.size() - gapEnd_); }
 
     // The first occurrence of `pattern` starting at or after `from` and
     // ending at or before `limit`, and the last one starting before

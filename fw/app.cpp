@@ -1,5 +1,7 @@
 #include "fw/app.h"
 
+#include <algorithm>
+
 namespace fw {
 
 namespace {
@@ -18,12 +20,26 @@ int App::exitInstance() { return exitCode_; }
 
 bool App::preTranslateMessage(MSG&) { return false; }
 
+void App::addModeless(HWND dialog) {
+    if (dialog) modeless_.push_back(dialog);
+}
+
+void App::removeModeless(HWND dialog) {
+    modeless_.erase(std::remove(modeless_.begin(), modeless_.end(), dialog), modeless_.end());
+}
+
+bool App::isModelessMessage(MSG& msg) {
+    for (HWND dialog : modeless_)
+        if (IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) return true;
+    return false;
+}
+
 int App::run(HINSTANCE instance) {
     instance_ = instance;
     if (initInstance()) {
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            if (preTranslateMessage(msg)) continue;
+            if (isModelessMessage(msg) || preTranslateMessage(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

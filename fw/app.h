@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace fw {
 
 class App {
@@ -21,6 +23,10 @@ public:
     // The caption of message boxes that have none of their own.
     const char* title() const { return title_; }
     void setMainWindow(HWND hwnd) { mainWindow_ = hwnd; }
+    // Modeless dialogs whose keys (Tab, Enter, Escape) the message loop
+    // hands to IsDialogMessage while they are open.
+    void addModeless(HWND dialog);
+    void removeModeless(HWND dialog);
 
     // The one application object of the process.
     static App* current();
@@ -36,8 +42,11 @@ protected:
     const char* title_ = "";
 
 private:
+    bool isModelessMessage(MSG& msg);
+
     HINSTANCE instance_ = nullptr;
     HWND mainWindow_ = nullptr;
+    std::vector<HWND> modeless_;
 };
 
 }  // namespace fw

@@ -48,7 +48,12 @@ int messageBox(const char* text, UINT type, const char* caption) {
     App* app = App::current();
     HWND owner = GetActiveWindow();
     if (!owner && app) owner = app->mainWindow();
-    return MessageBoxA(owner, text, caption ? caption : app ? app->title() : "", type);
+    // The keyboard goes back where it was (the owner, reactivated, would
+    // otherwise keep it itself).
+    HWND focus = GetFocus();
+    int answer = MessageBoxA(owner, text, caption ? caption : app ? app->title() : "", type);
+    if (focus && IsWindow(focus) && IsWindowVisible(focus) && IsWindowEnabled(focus)) SetFocus(focus);
+    return answer;
 }
 
 }  // namespace fw

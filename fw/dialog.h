@@ -32,7 +32,8 @@ private:
 };
 
 // A modal message box owned by the active window of the program, with the
-// application title as caption unless one is given.
+// application title as caption unless one is given; afterwards the focus
+// is where it was.
 int messageBox(const char* text, UINT type = MB_OK, const char* caption = nullptr);
 
 }  // namespace fw

@@ -5,7 +5,9 @@
   compact, options, help, about);
 - busy_block.bmp: one block of the busy dialog's progress bar;
 - tree_folder.bmp, tree_text.bmp: 16 x 16 tree icons on black (transparent);
-- tree_tools.bmp: the tree tool strip's buttons (new text, new folder, delete).
+- tree_tools.bmp: the tree tool strip's buttons (new text, new folder, delete);
+- attach_kinds.bmp: the attachment list's two 16 x 16 images on white
+  (transparent): a stored attachment, a linked one.
 
 Shapes are signed-distance functions, sampled 4 x 4 per pixel for smooth
 edges; images are 32-bit BGRA bitmaps with premultiplied-free alpha.
@@ -182,6 +184,25 @@ def write_bmp_on_black(path, rows):
         f.write(filehdr + header + pixels)
 
 
+def write_bmp_on_white(path, rows):
+    """24-bit bitmap for image lists that take white as the transparent colour."""
+    h, w = len(rows), len(rows[0])
+    stride = (w * 3 + 3) & ~3
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for r, g, b, a in row:
+            if a < 0.5:
+                line += bytes((255, 255, 255))
+            else:  # keep drawn pixels off pure white
+                line += bytes((min(254, int(b)), min(254, int(g)), min(254, int(r))))
+        pixels += line + bytes(stride - len(line))
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    filehdr = struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(pixels), 0, 0, 14 + len(header))
+    with open(path, "wb") as f:
+        f.write(filehdr + header + pixels)
+
+
 # 16 x 16 images of the tree and its tool strip.
 YELLOW = (240, 196, 80)
 AMBER = (200, 150, 40)
@@ -217,6 +238,27 @@ def strip_delete(x, y):
     return [(min(seg(x, y, 3.5, 3.5, 12.5, 12.5, 2.6), seg(x, y, 12.5, 3.5, 3.5, 12.5, 2.6)), RED)]
 
 
+def page_with_fold(x, y):
+    """A sheet with a folded corner, on the left of a 16-box."""
+    sheet = max(box(x, y, 2, 1, 12, 15, 0.6), (x - 12) + (1 - y) + 4)  # corner cut off
+    inner = max(box(x, y, 3, 2, 11, 14, 0.2), (x - 11) + (2 - y) + 4)
+    return [(sheet, (110, 120, 135)), (inner, PAPER), (seg(x, y, 8, 1.5, 11.5, 5, 1.2), (110, 120, 135))]
+
+
+def attach_stored(x, y):
+    # The sheet with a database drum in front: kept inside the library.
+    drum_side = max(abs(x - 11) - 4, abs(y - 10.5) - 3)
+    return page_with_fold(x, y) + [
+        (drum_side, BLUE), (math.hypot((x - 11) / 4, (y - 13.5) / 1.5) * 1.5 - 1.5, BLUE),
+        (math.hypot((x - 11) / 4, (y - 7.5) / 1.5) * 1.5 - 1.5, SKY)]
+
+
+def attach_linked(x, y):
+    # The sheet with two chain links in front: only the path is kept.
+    return page_with_fold(x, y) + [
+        (ring(x, y, 9, 12, 2.6, 1.5), ORANGE), (ring(x, y, 12.5, 9.5, 2.6, 1.5), (205, 110, 20))]
+
+
 def main():
     icons = [icon_save, icon_save_all, icon_compact, icon_options, icon_help, icon_about]
     strips = [render(i, 48) for i in icons]
@@ -231,6 +273,8 @@ def main():
     write_bmp_on_black("tree_text.bmp", render(small_text, 16))
     strip = [render(i, 16) for i in (strip_new_text, strip_new_folder, strip_delete)]
     write_bmp("tree_tools.bmp", [sum((s[y] for s in strip), []) for y in range(16)])
+    kinds = [render(i, 16) for i in (attach_stored, attach_linked)]
+    write_bmp_on_white("attach_kinds.bmp", [sum((s[y] for s in kinds), []) for y in range(16)])
 
 
 if __name__ == "__main__":

@@ -1,8 +1,36 @@
 # Environment for running the Windows build under Wine; sourced by the
-# scripts.  The prefix (32-bit, Chinese locale) lives in the build folder.
+# scripts.  The prefix (Chinese locale) lives in the build folder.
 ROOT=${ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
-export WINEPREFIX="$ROOT/build/wineprefix"
-export WINEARCH=win32
+
+# The deliverables are 32-bit.  Where this machine cannot run 32-bit code
+# (some virtual machines cannot, whatever the kernel's settings), the tests
+# and the program run from a 64-bit build of the same sources under a 64-bit
+# Wine instead.  JEX_WINE_ARCH=win32 or win64 overrides the choice.
+if [ -z "${JEX_WINE_ARCH:-}" ]; then
+    # 32-bit code run by an emulator (a binfmt_misc entry) counts as none.
+    if { /usr/lib/wine/wine --version >/dev/null 2>&1 && ! grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; } ||
+        [ ! -x /usr/lib/wine/wine64 ]; then
+        JEX_WINE_ARCH=win32
+    else
+        JEX_WINE_ARCH=win64
+    fi
+fi
+export JEX_WINE_ARCH
+export WINEARCH=$JEX_WINE_ARCH
+if [ "$JEX_WINE_ARCH" = win64 ]; then
+    # The build folder whose Windows programs run here, and its prefix.
+    JEX_WIN_BUILD="$ROOT/build/win64"
+    export WINEPREFIX="$ROOT/build/wineprefix64"
+    export WINELOADER=/usr/lib/wine/wine64
+    # Debian's wine command takes the 32-bit loader whenever it is installed.
+    JEX_WINE=/usr/lib/wine/wine64
+    wine() { "$JEX_WINE" "$@"; }
+else
+    JEX_WINE=wine
+    JEX_WIN_BUILD="$ROOT/build/win"
+    export WINEPREFIX="$ROOT/build/wineprefix"
+fi
+export JEX_WIN_BUILD JEX_WINE
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=zh_CN.UTF-8
@@ -14,7 +42,7 @@ export LANG=zh_CN.UTF-8
 wine_prefix() {
     if [ ! -f "$WINEPREFIX/.jex-ready" ]; then
         mkdir -p "$(dirname "$WINEPREFIX")"
-        wineboot -i >/dev/null 2>&1 || true
+        wine wineboot -i >/dev/null 2>&1 || true
         # Wine's own fonts (Marlett draws the caption buttons).
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1

@@ -70,8 +70,7 @@ void CNavCtrl::paintPlain() {
 // --- NavCtrlSkin ------------------------------------------------------------------
 
 void NavCtrlSkin::attach(HWND hwnd) {
-    auto* skin = new NavCtrlSkin(hwnd);
-    if (!skin->subclass()) delete skin;
+    adopt(new NavCtrlSkin(hwnd));
 }
 
 bool NavCtrlSkin::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

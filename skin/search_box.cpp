@@ -113,8 +113,7 @@ constexpr UINT_PTR kFadeTimer = 1;
 }
 
 void SearchBoxSkin::attach(HWND hwnd) {
-    auto* skin = new SearchBoxSkin(hwnd);
-    if (!skin->subclass()) delete skin;
+    adopt(new SearchBoxSkin(hwnd));
 }
 
 bool SearchBoxSkin::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -73,46 +73,18 @@ std::vector<SkinImage> SkinImage::loadStrip(const std::string& path, int frames,
 
 SkinImage SkinImage::loadNineGrid(const std::string& path, COLORREF marker, int& width, int& height, bool addBorders,
                                   int* marginX, int* marginY) {
-    SkinImage image;
-    if (marginX) *marginX = 0;
-    if (marginY) *marginY = 0;
-    auto file = loadFile(path);
-    if (!file) return image;
-    int w = int(file->GetWidth()), h = int(file->GetHeight());
-    const Gdiplus::ARGB wanted = Gdiplus::Color::MakeARGB(255, GetRValue(marker), GetGValue(marker), GetBValue(marker));
-    auto isMarkerAt = [&](int x, int y) {
-        Gdiplus::Color c;
-        return file->GetPixel(x, y, &c) == Gdiplus::Ok && c.GetValue() == wanted;
-    };
-    Markers xs = findMarkers(w, [&](int x) { return isMarkerAt(x, 0); });
-    Markers ys = findMarkers(h, [&](int y) { return isMarkerAt(0, y); });
-    NineGrid grid = nineGridLayout(w, h, xs, ys, width, height, addBorders);
-    width = grid.width;
-    height = grid.height;
-    if (marginX) *marginX = grid.marginX;
-    if (marginY) *marginY = grid.marginY;
+    NineGridSource source(path, marker);
+    if (marginX) *marginX = source.marginX();
+    if (marginY) *marginY = source.marginY();
+    return source.render(width, height, addBorders);
+}
 
-    image.bitmap_ = newArgb(grid.width, grid.height);
-    if (!image.bitmap_) return image;
-    image.width_ = grid.width;
-    image.height_ = grid.height;
-    Gdiplus::Graphics g(image.bitmap_.get());
-    // Each piece is copied out of the file and stretched on its own, with
-    // flipped tiling at its edges: stretching a part of the file in place
-    // lets the interpolation take colour from the neighbouring pixels (the
-    // marker lines and the next piece), as Wine's GDI+ does.
-    Gdiplus::ImageAttributes tiling;
-    tiling.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-    for (std::size_t i = 0; i < grid.source.size(); ++i) {
-        const Rect& s = grid.source[i];
-        const Rect& d = grid.dest[i];
-        if (s.width <= 0 || s.height <= 0 || d.width <= 0 || d.height <= 0) continue;
-        std::unique_ptr<Gdiplus::Bitmap> piece(
-            file->Clone(Gdiplus::Rect(s.x, s.y, s.width, s.height), PixelFormat32bppARGB));
-        if (!piece || piece->GetLastStatus() != Gdiplus::Ok) continue;
-        g.DrawImage(piece.get(), Gdiplus::Rect(d.x, d.y, d.width, d.height), 0, 0, s.width, s.height,
-                    Gdiplus::UnitPixel, &tiling);
-    }
+SkinImage SkinImage::fromBitmap(std::unique_ptr<Gdiplus::Bitmap> bitmap) {
+    SkinImage image;
+    if (!bitmap) return image;
+    image.width_ = int(bitmap->GetWidth());
+    image.height_ = int(bitmap->GetHeight());
+    image.bitmap_ = std::move(bitmap);
     return image;
 }
 
@@ -126,6 +98,128 @@ void SkinImage::draw(HDC dc, int x, int y, int width, int height) const {
     Gdiplus::ImageAttributes tiling;
     tiling.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
     g.DrawImage(bitmap_.get(), Gdiplus::Rect(x, y, width, height), 0, 0, width_, height_, Gdiplus::UnitPixel, &tiling);
+}
+
+namespace {
+
+// The disabled look: grey from the colours' luminance, at 70 % opacity
+// (times the opacity asked for).
+void setGreyMatrix(Gdiplus::ImageAttributes& attributes, float opacity) {
+    Gdiplus::ColorMatrix m = {{{0.3f, 0.3f, 0.3f, 0, 0},
+                               {0.59f, 0.59f, 0.59f, 0, 0},
+                               {0.11f, 0.11f, 0.11f, 0, 0},
+                               {0, 0, 0, 0.7f * opacity, 0},
+                               {0, 0, 0, 0, 1}}};
+    attributes.SetColorMatrix(&m);
+}
+
+}  // namespace
+
+void SkinImage::draw(HDC dc, const RECT& dest, const RECT& source, int opacity, bool grey) const {
+    int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+    int sw = source.right - source.left, sh = source.bottom - source.top;
+    if (!bitmap_ || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || opacity <= 0) return;
+    Gdiplus::Graphics g(dc);
+    Gdiplus::ImageAttributes attributes;
+    attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    float alpha = float(std::min(opacity, 255)) / 255.0f;
+    if (grey) {
+        setGreyMatrix(attributes, alpha);
+    } else if (opacity < 255) {
+        Gdiplus::ColorMatrix m = {{{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, alpha, 0}, {0, 0, 0, 0, 1}}};
+        attributes.SetColorMatrix(&m);
+    }
+    g.DrawImage(bitmap_.get(), Gdiplus::Rect(dest.left, dest.top, dw, dh), source.left, source.top, sw, sh,
+                Gdiplus::UnitPixel, &attributes);
+}
+
+void SkinImage::fill(HDC dc, const RECT& r, int wrapMode, POINT origin) const {
+    if (!bitmap_ || r.right <= r.left || r.bottom <= r.top) return;
+    auto mode = Gdiplus::WrapMode(std::clamp(wrapMode, 0, 4));
+    Gdiplus::TextureBrush brush(bitmap_.get(), mode);
+    brush.TranslateTransform(Gdiplus::REAL(origin.x), Gdiplus::REAL(origin.y));
+    Gdiplus::Graphics g(dc);
+    g.FillRectangle(&brush, Gdiplus::Rect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+}
+
+void SkinImage::drawGrey(HDC dc, int x, int y) const {
+    draw(dc, RECT{x, y, x + width_, y + height_}, RECT{0, 0, width_, height_}, 255, true);
+}
+
+SkinImage SkinImage::with(const SkinImage& over) const {
+    SkinImage copy;
+    if (!bitmap_) return copy;
+    copy.bitmap_.reset(bitmap_->Clone(0, 0, width_, height_, PixelFormat32bppARGB));
+    if (!copy.bitmap_ || copy.bitmap_->GetLastStatus() != Gdiplus::Ok) return SkinImage();
+    copy.width_ = width_;
+    copy.height_ = height_;
+    if (over.bitmap_) {
+        Gdiplus::Graphics g(copy.bitmap_.get());
+        g.DrawImage(over.bitmap_.get(), 0, 0, over.width_, over.height_);
+    }
+    return copy;
+}
+
+// --- nine-grid sources ---------------------------------------------------------------
+
+NineGridSource::NineGridSource() = default;
+NineGridSource::~NineGridSource() = default;
+NineGridSource::NineGridSource(NineGridSource&&) noexcept = default;
+NineGridSource& NineGridSource::operator=(NineGridSource&&) noexcept = default;
+
+NineGridSource::NineGridSource(const std::string& path, COLORREF marker) {
+    // A copy in memory: the file itself stays open while GDI+ holds it.
+    auto file = loadFile(path);
+    if (!file) return;
+    int w = int(file->GetWidth()), h = int(file->GetHeight());
+    file_ = newArgb(w, h);
+    if (!file_) return;
+    {
+        Gdiplus::Graphics g(file_.get());
+        g.DrawImage(file.get(), Gdiplus::Rect(0, 0, w, h), 0, 0, w, h, Gdiplus::UnitPixel);
+    }
+    const Gdiplus::ARGB wanted = Gdiplus::Color::MakeARGB(255, GetRValue(marker), GetGValue(marker), GetBValue(marker));
+    auto isMarkerAt = [&](int x, int y) {
+        Gdiplus::Color c;
+        return file_->GetPixel(x, y, &c) == Gdiplus::Ok && c.GetValue() == wanted;
+    };
+    Markers xs = findMarkers(w, [&](int x) { return isMarkerAt(x, 0); });
+    Markers ys = findMarkers(h, [&](int y) { return isMarkerAt(0, y); });
+    xs_[0] = xs.first;
+    xs_[1] = xs.second;
+    ys_[0] = ys.first;
+    ys_[1] = ys.second;
+}
+
+int NineGridSource::marginX() const { return file_ ? std::max(xs_[0], int(file_->GetWidth()) - xs_[1]) : 0; }
+int NineGridSource::marginY() const { return file_ ? std::max(ys_[0], int(file_->GetHeight()) - ys_[1]) : 0; }
+
+SkinImage NineGridSource::render(int& width, int& height, bool addBorders) const {
+    if (!file_) return SkinImage();
+    int w = int(file_->GetWidth()), h = int(file_->GetHeight());
+    NineGrid grid = nineGridLayout(w, h, Markers{xs_[0], xs_[1]}, Markers{ys_[0], ys_[1]}, width, height, addBorders);
+    width = grid.width;
+    height = grid.height;
+    auto bitmap = newArgb(grid.width, grid.height);
+    if (!bitmap) return SkinImage();
+    Gdiplus::Graphics g(bitmap.get());
+    // Each piece is copied out of the file and stretched on its own, with
+    // flipped tiling at its edges: stretching a part of the file in place
+    // lets the interpolation take colour from the neighbouring pixels (the
+    // marker lines and the next piece), as Wine's GDI+ does.
+    Gdiplus::ImageAttributes tiling;
+    tiling.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    for (std::size_t i = 0; i < grid.source.size(); ++i) {
+        const Rect& s = grid.source[i];
+        const Rect& d = grid.dest[i];
+        if (s.width <= 0 || s.height <= 0 || d.width <= 0 || d.height <= 0) continue;
+        std::unique_ptr<Gdiplus::Bitmap> piece(
+            file_->Clone(Gdiplus::Rect(s.x, s.y, s.width, s.height), PixelFormat32bppARGB));
+        if (!piece || piece->GetLastStatus() != Gdiplus::Ok) continue;
+        g.DrawImage(piece.get(), Gdiplus::Rect(d.x, d.y, d.width, d.height), 0, 0, s.width, s.height,
+                    Gdiplus::UnitPixel, &tiling);
+    }
+    return SkinImage::fromBitmap(std::move(bitmap));
 }
 
 // --- memory device contexts ---------------------------------------------------------
@@ -186,6 +280,12 @@ void MemoryDC::blendFrom(const MemoryDC& source, int opacity) {
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, BYTE(std::clamp(opacity, 0, 255)), 0};
     int width = std::min(width_, source.width_), height = std::min(height_, source.height_);
     AlphaBlend(dc_, 0, 0, width, height, source.dc_, 0, 0, width, height, blend);
+}
+
+MemoryDC MemoryDC::copyOf(int x, int y, int width, int height) const {
+    MemoryDC part(dc_, width, height);
+    if (part && dc_) BitBlt(part.dc(), 0, 0, width, height, dc_, x, y, SRCCOPY);
+    return part;
 }
 
 MemoryDC snapshotOfParent(HWND window, const RECT& rect) {

@@ -1,9 +1,16 @@
 #include "skin/skin_library.h"
 
+#include "skin/button_skin.h"
+#include "skin/combo_box_skin.h"
+#include "skin/edit_skin.h"
 #include "skin/gdiplus.h"
+#include "skin/gradient_skins.h"
 #include "skin/nav_ctrl.h"
 #include "skin/search_box.h"
+#include "skin/tab_ctrl_skin.h"
+#include "skin/tool_bar_skin.h"
 #include "skin/tree_view_skin.h"
+#include "skin/window_skin.h"
 
 namespace skin {
 
@@ -52,6 +59,35 @@ std::string classOf(HWND hwnd) {
 void offerToSkins(HWND hwnd) {
     HWND parent = (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
     switch (chooseSkin(classOf(hwnd), classOf(parent))) {
+    case SkinKind::None:
+        break;
+    case SkinKind::Button:
+        ButtonSkin::attach(hwnd);
+        break;
+    case SkinKind::Edit:
+        EditSkin::attach(hwnd);
+        break;
+    case SkinKind::Dialog:
+        DialogSkin::attach(hwnd);
+        break;
+    case SkinKind::ComboBox:
+        ComboBoxSkin::attach(hwnd);
+        break;
+    case SkinKind::ToolBar:
+        ToolBarSkin::attach(hwnd);
+        break;
+    case SkinKind::TabCtrl:
+        TabCtrlSkin::attach(hwnd);
+        break;
+    case SkinKind::SpinButton:
+        SpinButtonSkin::attach(hwnd);
+        break;
+    case SkinKind::HeaderCtrl:
+        HeaderCtrlSkin::attach(hwnd);
+        break;
+    case SkinKind::StatusBar:
+        StatusBarSkin::attach(hwnd);
+        break;
     case SkinKind::TreeView:
         TreeViewSkin::attach(hwnd);
         break;
@@ -61,10 +97,8 @@ void offerToSkins(HWND hwnd) {
     case SkinKind::NavCtrl:
         NavCtrlSkin::attach(hwnd);
         break;
-    default:
-        // Buttons, edits, combo boxes, tool bars, tab controls, spin
-        // buttons, headers, status bars, dialogs and frame windows keep the
-        // system look until their painters exist.
+    case SkinKind::FrameWnd:
+        FrameWndSkin::attach(hwnd);
         break;
     }
 }
@@ -86,8 +120,12 @@ HHOOK installHook() {
 
 void removeHook() {
     Library& lib = library();
-    if (lib.hook) UnhookWindowsHookEx(lib.hook);
+    if (!lib.hook) return;
+    UnhookWindowsHookEx(lib.hook);
     lib.hook = nullptr;
+    // The shared sets go; the next window of each kind loads them again.
+    releaseWindowFrameImages();
+    releaseComboBoxImages();
 }
 
 }  // namespace skin

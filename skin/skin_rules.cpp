@@ -9,7 +9,8 @@ namespace skin {
 Fade fadeFromHoverTime(int milliseconds) {
     Fade fade;
     fade.steps = milliseconds > 0 ? milliseconds / kFadeTimerMs : 0;
-    fade.opacityStep = fade.steps > 0 ? 255 / fade.steps : 0;
+    // At least one step of opacity, so that a very long HoverTime still ends.
+    fade.opacityStep = fade.steps > 0 ? std::max(1, 255 / fade.steps) : 0;
     return fade;
 }
 

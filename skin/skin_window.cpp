@@ -102,6 +102,23 @@ LRESULT CALLBACK SkinWindow::skinProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 
 MemoryDC SkinWindow::backgroundOf(const RECT&) { return MemoryDC(); }
 
+MemoryDC SkinWindow::parentBackground(const RECT& clientRect) {
+    HWND parent = GetParent(hwnd_);
+    if (!parent || !(GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_CHILD)) return MemoryDC();
+    if (GetAncestor(hwnd_, GA_ROOT) == parent) {
+        if (SkinWindow* top = find(parent)) {
+            RECT r = clientRect, origin;
+            MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+            GetWindowRect(parent, &origin);
+            OffsetRect(&r, -origin.left, -origin.top);
+            if (MemoryDC own = top->backgroundOf(r)) return own;
+        }
+    }
+    RECT inParent = clientRect;
+    MapWindowPoints(hwnd_, parent, reinterpret_cast<POINT*>(&inParent), 2);
+    return snapshotOfParent(hwnd_, inParent);
+}
+
 MemoryDC SkinWindow::topLevelBackground(bool clientOnly) {
     HWND top = hwnd_;
     for (int step = 0; step < 22 && (GetWindowLongPtrA(top, GWL_STYLE) & WS_CHILD); ++step) {

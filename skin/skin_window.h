@@ -43,6 +43,11 @@ protected:
     // Replaces the window's procedure with the skin's; false when that
     // failed (the window then stays unskinned).
     bool subclass();
+    // Subclasses the window of a new skin, or deletes the skin when that
+    // fails.
+    static void adopt(SkinWindow* skin) {
+        if (!skin->subclass()) delete skin;
+    }
 
     // A message for the skin.  Returns true with `result` set when the skin
     // handled it completely; false hands it on to the previous procedure.
@@ -50,6 +55,11 @@ protected:
 
     // The previous procedure with this message, as if the skin were not there.
     LRESULT callPrevious(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // What lies under `clientRect` of this window: the top-level window's
+    // own background where this window sits on it directly and its skin
+    // has one, else a snapshot of the parent's pixels there.
+    MemoryDC parentBackground(const RECT& clientRect);
 
     bool refresh_ = true;  // cached snapshots and composed images must be rebuilt
 

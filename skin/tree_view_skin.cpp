@@ -23,8 +23,7 @@ Resting resting;
 }  // namespace
 
 void TreeViewSkin::attach(HWND hwnd) {
-    auto* skin = new TreeViewSkin(hwnd);
-    if (!skin->subclass()) delete skin;
+    adopt(new TreeViewSkin(hwnd));
 }
 
 bool TreeViewSkin::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "store/codec_vfs.h"
@@ -155,12 +156,11 @@ void DbConnection::checkOpen() const {
     if (!db_) throw CppSQLite3Exception(kLayerError, "Database not open");
 }
 
-void DbConnection::openHandle(const char* fileName) {
+void DbConnection::openHandle(const char* fileName, int flags) {
     close();
     vfs_ = std::make_shared<CodecVfs>(options_.deriver, options_.baseVfs);
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(fileName, &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
-                             vfs_->name());
+    int rc = sqlite3_open_v2(fileName, &db, flags | SQLITE_OPEN_URI, vfs_->name());
     if (rc != SQLITE_OK) {
         std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close(db);
@@ -174,18 +174,28 @@ void DbConnection::applyBusyTimeout() { sqlite3_busy_timeout(db_, busyTimeout_);
 
 void DbConnection::open(const char* fileName) {
     Guard guard(*mutex_);
-    openHandle(fileName);
+    openHandle(fileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     applyBusyTimeout();
+}
+
+void DbConnection::keyMain(const char* passPhrase) {
+    if (!passPhrase) return;
+    std::string error;
+    int rc = codecKey(db_, "main", passPhrase, int(std::strlen(passPhrase)), error);
+    if (rc != SQLITE_OK) throw CppSQLite3Exception(rc, error);
 }
 
 void DbConnection::openWithKey(const char* fileName, const char* passPhrase) {
     Guard guard(*mutex_);
-    openHandle(fileName);
-    if (passPhrase) {
-        std::string error;
-        int rc = codecKey(db_, "main", passPhrase, int(std::strlen(passPhrase)), error);
-        if (rc != SQLITE_OK) throw CppSQLite3Exception(rc, error);
-    }
+    openHandle(fileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    keyMain(passPhrase);
+    applyBusyTimeout();
+}
+
+void DbConnection::openReadOnly(const char* fileName, const char* passPhrase) {
+    Guard guard(*mutex_);
+    openHandle(fileName, SQLITE_OPEN_READONLY);
+    keyMain(passPhrase);
     applyBusyTimeout();
 }
 
@@ -260,6 +270,48 @@ void DbConnection::installFunctions(int (*install)(sqlite3* db)) {
     checkOpen();
     int rc = install(db_);
     if (rc != SQLITE_OK) throw CppSQLite3Exception(rc, sqlite3_errmsg(db_));
+}
+
+void DbConnection::backupTo(DbConnection& target, int pagesPerStep,
+                            const std::function<void(int copied, int total)>& progress) {
+    Guard guard(*mutex_);
+    Guard targetGuard(*target.mutex_);
+    checkOpen();
+    target.checkOpen();
+    // The codec learns a file's page size from its first page.  The copy
+    // may write later pages first (when the engine's cache spills), so an
+    // empty target is given a first page of the source's page size before.
+    if (target.scalar("PRAGMA page_count;") == 0) {
+        int pageSize = scalar("PRAGMA page_size;");
+        char sql[160];
+        std::snprintf(sql, sizeof sql,
+                      "PRAGMA page_size = %d; CREATE TABLE backup_first_page(x); DROP TABLE backup_first_page;",
+                      pageSize);
+        target.execute(sql);
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(target.db_, "main", db_, "main");
+    if (!backup) throw CppSQLite3Exception(sqlite3_errcode(target.db_), sqlite3_errmsg(target.db_));
+
+    const int pause = 50;  // milliseconds between attempts on a locked file
+    int waited = 0;
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_backup_step(backup, pagesPerStep)) != SQLITE_DONE) {
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            if (waited >= busyTimeout_) break;
+            sqlite3_sleep(pause);
+            waited += pause;
+            continue;
+        }
+        if (rc != SQLITE_OK) break;
+        waited = 0;
+        int total = sqlite3_backup_pagecount(backup);
+        if (progress) progress(total - sqlite3_backup_remaining(backup), total);
+    }
+    if (rc == SQLITE_DONE && progress) progress(sqlite3_backup_pagecount(backup), sqlite3_backup_pagecount(backup));
+    int finished = sqlite3_backup_finish(backup);
+    // A failed step's code is the one to report; finish may return OK after it.
+    if (rc != SQLITE_DONE) throw CppSQLite3Exception(rc & 0xFF, sqlite3_errstr(rc));
+    if (finished != SQLITE_OK) throw CppSQLite3Exception(finished, sqlite3_errmsg(target.db_));
 }
 
 void DbConnection::setBusyTimeout(int milliseconds) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -81,6 +82,9 @@ public:
     void open(const char* fileName);
     // Opens and, when `passPhrase` is given, keys the main database with it.
     void openWithKey(const char* fileName, const char* passPhrase);
+    // Opens an existing file for reading only (a missing file is an error,
+    // nothing is ever written to it) and keys it as openWithKey does.
+    void openReadOnly(const char* fileName, const char* passPhrase);
     // Re-encrypts the open database under `passPhrase` (null: nothing to do).
     void rekey(const char* passPhrase);
     void close();
@@ -99,12 +103,23 @@ public:
     // throws with that code.
     void installFunctions(int (*install)(sqlite3* db));
 
+    // Copies this whole database into `target` with the engine's online
+    // backup, `pagesPerStep` pages at a time, calling `progress(copied,
+    // total)` after each step.  Other connections may go on reading and
+    // writing meanwhile: a change made by another connection starts the copy
+    // again, so `target` ends up as one consistent image.  While another
+    // connection holds the file locked, the copy waits up to the busy timeout.
+    // `target` must be open (keyed as its pages are to be written) and must
+    // not be used by another thread meanwhile.
+    void backupTo(DbConnection& target, int pagesPerStep, const std::function<void(int copied, int total)>& progress);
+
     // Holds the connection for a sequence of calls.
     std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock<std::recursive_mutex>(*mutex_); }
 
 private:
     void checkOpen() const;
-    void openHandle(const char* fileName);
+    void openHandle(const char* fileName, int flags);
+    void keyMain(const char* passPhrase);
     void applyBusyTimeout();
 
     Options options_;

@@ -51,10 +51,26 @@ void addMissingIndexes(DbConnection& db) {
     }
 }
 
+// The larger page cache, where the file can be read now: the setting reads
+// the schema first, and a file locked by another program is opened without
+// waiting for it (only slower then).
+void enlargeCache(DbConnection& db) {
+    auto lock = db.lock();
+    NoBusyWait noWait(db);
+    try {
+        db.execute(sql::kCacheSize);
+    } catch (const CppSQLite3Exception&) {
+        // Not an error for opening: see above.
+    }
+}
+
 // Titles are GBK, so every snippet database is opened with the GBK-aware
 // LIKE.  Opens `fileName`, keyed with `passPhrase` unless it is null.
-void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhrase) {
-    db.openWithKey(fileName, passPhrase);
+void openWithGbkLike(DbConnection& db, const char* fileName, const char* passPhrase, bool readOnly = false) {
+    if (readOnly)
+        db.openReadOnly(fileName, passPhrase);
+    else
+        db.openWithKey(fileName, passPhrase);
     try {
         db.installFunctions(registerGbkLike);
     } catch (const CppSQLite3Exception&) {
@@ -77,6 +93,7 @@ void createSchema(DbConnection& db) {
 void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists) {
     if (exists) {
         openWithGbkLike(db, fileName, kPassPhrase);
+        enlargeCache(db);
         addMissingIndexes(db);
         return;
     }
@@ -89,6 +106,11 @@ void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists) {
         std::remove((std::string(fileName) + "-journal").c_str());
         throw;
     }
+    enlargeCache(db);
+}
+
+void openSnippetDatabaseReadOnly(DbConnection& db, const char* fileName) {
+    openWithGbkLike(db, fileName, kPassPhrase, true);
 }
 
 }  // namespace store

@@ -17,9 +17,14 @@ void createSchema(DbConnection& db);
 // the indexes of sql::kCreateIndexes that it lacks (a file that cannot take
 // them now, being read-only or locked, opens without them), else creates it
 // with its schema.  Either way the connection's LIKE is the GBK-aware one of
-// store/gbk_like.h.  When creation fails the connection is closed and the new
+// store/gbk_like.h and its page cache is sql::kCacheSize.  When creation fails the connection is closed and the new
 // file removed, so that the next start offers a fresh one; the exception is
 // passed on.
 void openSnippetDatabase(DbConnection& db, const char* fileName, bool exists);
+
+// Opens the existing database `fileName` with the pass phrase for reading
+// only, with the GBK-aware LIKE: nothing is written to the file, not even the
+// indexes.  A missing file is an error.
+void openSnippetDatabaseReadOnly(DbConnection& db, const char* fileName);
 
 }  // namespace store

@@ -128,4 +128,15 @@ TEST(LiesInFolder, AcceptsOnlyPlainNamesDirectlyInsideTheFolder) {
         EXPECT_FALSE(liesInFolder(kFolder, escape)) << escape;
 }
 
+// The title of an added file: its name without the folder, where a trail
+// byte 0x5C is no separator.
+TEST(FileNameOf, TakesWhatFollowsTheLastSeparatorCharacter) {
+    EXPECT_EQ(attach::fileNameOf("C:\\docs\\it's.txt"), "it's.txt");
+    EXPECT_EQ(attach::fileNameOf("/tmp/a/b.bin"), "b.bin");
+    EXPECT_EQ(attach::fileNameOf("C:\\\x95\x5C\\\x95\x5C.txt"), "\x95\x5C.txt");  // 昞 ends in 0x5C
+    EXPECT_EQ(attach::fileNameOf("C:\\x\x95\x5C"), "x\x95\x5C");
+    EXPECT_EQ(attach::fileNameOf("plain"), "plain");
+    EXPECT_EQ(attach::fileNameOf("C:\\folder\\"), "");
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -431,6 +432,71 @@ RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item) {
     return r;
 }
 
+// --- the clipboard, the editor's selection, pop-up menus ----------------------------------
+
+std::string clipboardText(UINT format) {
+    std::string text = "<none>";
+    if (!OpenClipboard(nullptr)) return "<clipboard busy>";
+    if (HANDLE block = GetClipboardData(format)) {
+        const char* bytes = static_cast<const char*>(GlobalLock(block));
+        if (bytes) {
+            SIZE_T size = GlobalSize(block);
+            const void* zero = std::memchr(bytes, 0, size);
+            text.assign(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+ClipboardWriter::ClipboardWriter() {
+    window_ = CreateWindowExA(0, "STATIC", "clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+}
+
+ClipboardWriter::~ClipboardWriter() {
+    if (window_) DestroyWindow(window_);
+}
+
+bool ClipboardWriter::put(const std::string& text, UINT format) {
+    if (!OpenClipboard(window_)) return false;
+    bool placed = false;
+    if (EmptyClipboard()) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        if (char* bytes = block ? static_cast<char*>(GlobalLock(block)) : nullptr) {
+            std::memcpy(bytes, text.c_str(), text.size() + 1);
+            GlobalUnlock(block);
+            placed = SetClipboardData(format, block) != nullptr;
+        }
+        if (block && !placed) GlobalFree(block);
+    }
+    CloseClipboard();
+    return placed;
+}
+
+bool ClipboardWriter::empty() {
+    if (!OpenClipboard(window_)) return false;
+    bool emptied = EmptyClipboard() != FALSE;
+    CloseClipboard();
+    return emptied;
+}
+
+std::pair<DWORD, DWORD> editorSelection(HWND editor) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(editor, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    return {DWORD(LOWORD(result)), DWORD(HIWORD(result))};
+}
+
+HWND popupMenuWindow(DWORD pid) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
 // --- files ------------------------------------------------------------------------------
 
 std::vector<unsigned char> readFile(const std::string& path) {
@@ -579,6 +645,31 @@ HWND windowAwaitingPaint() {
     return found;
 }
 
+// The screen rectangle of the blinking caret of the window in front, if it
+// shows one; empty otherwise.
+RECT caretOnScreen() {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    RECT r = {};
+    if (!GetGUIThreadInfo(0, &info) || !info.hwndCaret) return r;
+    r = info.rcCaret;
+    MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Whether two pictures of the screen are alike outside `ignored`.
+bool alikeBesides(const ScreenImage& a, const ScreenImage& b, const RECT& ignored) {
+    if (a.width != b.width || a.height != b.height) return false;
+    for (int y = 0; y < a.height; ++y) {
+        bool rowIgnored = y >= ignored.top && y < ignored.bottom;
+        for (int x = 0; x < a.width; ++x) {
+            std::size_t i = std::size_t(y) * std::size_t(a.width) + std::size_t(x);
+            if (a.pixels[i] != b.pixels[i] && !(rowIgnored && x >= ignored.left && x < ignored.right)) return false;
+        }
+    }
+    return true;
+}
+
 bool savePng(const ScreenImage& image, const std::string& path) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
@@ -606,7 +697,8 @@ bool saveScreenPng(const std::string& path) { return savePng(captureScreen(), pa
 std::string screenshot(const std::string& name, bool animated) {
     // A repaint reaches the screen a little after the window has been
     // validated, so the screen has settled once no window has awaited its
-    // paint for a few captures in a row (some 200 ms), and they are alike.
+    // paint for a few captures in a row (some 200 ms), and they are alike
+    // but for a blinking caret.
     constexpr int kAlike = 5;
     ScreenImage shot = captureScreen();
     int alike = 0;
@@ -614,7 +706,7 @@ std::string screenshot(const std::string& name, bool animated) {
         [&] {
             ScreenImage next = captureScreen();
             HWND pending = windowAwaitingPaint();
-            alike = !pending && (animated || next.pixels == shot.pixels) ? alike + 1 : 0;
+            alike = !pending && (animated || alikeBesides(next, shot, caretOnScreen())) ? alike + 1 : 0;
             shot = std::move(next);
             return pending;
         },
@@ -626,10 +718,14 @@ std::string screenshot(const std::string& name, bool animated) {
                                    : "no repaint pending");
         return std::string();
     }
+    return screenshotOf(shot, name);
+}
+
+std::string screenshotOf(const ScreenImage& image, const std::string& name) {
     std::string folder = withBackslash(hostPath(envOr("JEX_SCREENSHOT_DIR", "screenshots")));
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string path = folder + name + ".png";
-    return savePng(shot, path) ? path : std::string();
+    return savePng(image, path) ? path : std::string();
 }
 
 }  // namespace e2e

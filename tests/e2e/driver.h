@@ -182,6 +182,32 @@ void typeAscii(const char* text);
 // The screen rectangle of a tree item's label.
 RECT treeItemRect(DWORD pid, HWND tree, HTREEITEM item);
 
+// --- the clipboard, the editor's selection, pop-up menus ----------------------------------
+
+// The clipboard's text in `format`, read while its owner runs; "<none>"
+// when it holds none.
+std::string clipboardText(UINT format = CF_TEXT);
+// A window of the driver that owns what it puts on the clipboard (the
+// data stays there while the driver runs).
+class ClipboardWriter {
+public:
+    ClipboardWriter();
+    ~ClipboardWriter();
+    ClipboardWriter(const ClipboardWriter&) = delete;
+    ClipboardWriter& operator=(const ClipboardWriter&) = delete;
+    // Empties the clipboard, then puts `text` (zero-terminated) in `format`.
+    bool put(const std::string& text, UINT format = CF_TEXT);
+    bool empty();
+
+private:
+    HWND window_ = nullptr;
+};
+// The selection of an editor as EM_GETSEL reports it: start and end.
+std::pair<DWORD, DWORD> editorSelection(HWND editor);
+// The shown pop-up menu window ("#32768") of a process, or null (its items
+// cannot be read from another process under Wine).
+HWND popupMenuWindow(DWORD pid);
+
 // --- files -----------------------------------------------------------------------
 
 using ::fileExists;
@@ -234,6 +260,9 @@ ScreenImage captureScreen();
 std::string screenshot(const std::string& name, bool animated = false);
 // Saves the screen to a PNG file.
 bool saveScreenPng(const std::string& path);
+// Saves a capture as <screenshot folder>\<name>.png, as it is (for a
+// moment that does not last, such as a drag in progress); returns the path.
+std::string screenshotOf(const ScreenImage& image, const std::string& name);
 
 // A test program built beside this driver (in its own folder).
 std::string testProgram(const char* name);

@@ -1,9 +1,13 @@
 // A test host for CHEditCtrl (built with the tests, not shipped): one
 // window with a tab control whose only tab holds an editor, as the code view
 // will.  The window's caption is "CHEditCtrl", the tab's label "snippet.c".
-// A scheme file named on the command line is loaded into the editor.
+// A scheme file named on the command line is loaded into the editor.  The
+// editor's refusals are kept in its window property "JexRefusal" (the last
+// code) and "JexRefusals" (how many), for the tests to read.
 #include <windows.h>
 #include <commctrl.h>
+
+#include <ole2.h>
 
 #include <string>
 
@@ -13,6 +17,24 @@
 #include "fw/wnd.h"
 
 namespace {
+
+class RecordingEditor : public CHEditCtrl {
+public:
+    void OnError(unsigned code) override {
+        SetPropA(hwnd(), "JexRefusal", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(code)));
+        UINT_PTR count = reinterpret_cast<UINT_PTR>(GetPropA(hwnd(), "JexRefusals"));
+        SetPropA(hwnd(), "JexRefusals", reinterpret_cast<HANDLE>(count + 1));
+    }
+
+protected:
+    LRESULT windowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_NCDESTROY) {
+            RemovePropA(hwnd(), "JexRefusal");
+            RemovePropA(hwnd(), "JexRefusals");
+        }
+        return CHEditCtrl::windowProc(msg, wParam, lParam);
+    }
+};
 
 class HostWindow : public fw::Wnd {
 public:
@@ -68,25 +90,32 @@ protected:
 private:
     std::string schemePath_;
     HWND tabs_ = nullptr;
-    CHEditCtrl editor_;
+    RecordingEditor editor_;
     HFONT font_ = nullptr;
 };
 
 class HostApp : public fw::App {
 public:
-    explicit HostApp(std::string schemePath) : window_(std::move(schemePath)) {}
+    explicit HostApp(std::string schemePath) : window_(std::move(schemePath)) { title_ = "墨舟"; }
 
 protected:
     bool initInstance() override {
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
+        oleReady_ = OleInitialize(nullptr) == S_OK;
         if (!window_.open()) return false;
         setMainWindow(window_.hwnd());
         return true;
     }
 
+    int exitInstance() override {
+        if (oleReady_) OleUninitialize();
+        return fw::App::exitInstance();
+    }
+
 private:
     HostWindow window_;
+    bool oleReady_ = false;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The program with its skin library: the library is loaded, the search box
-// sits on the toolbar and reports searches, and the tree's items are moved
-// by dragging them with the real mouse.
+// sits on the toolbar and reports searches, the tree's items are moved by
+// dragging them with the real mouse, the code view's tabs switch and close
+// by the mouse, and the frame's caption buttons work.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -78,6 +79,35 @@ protected:
             last = now;
             return still;
         }, true);
+    }
+
+    // A tab of the code view on the screen; its close button (14 x 14, 3
+    // pixels from the tab's right edge).
+    RECT codeTab(int index) const {
+        e2e::RemoteBuffer buffer(pid(), sizeof(RECT));
+        SendMessageA(codeTabs, TCM_GETITEMRECT, WPARAM(index), buffer.address());
+        RECT r;
+        buffer.read(&r, sizeof r);
+        MapWindowPoints(codeTabs, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    POINT closeButtonOf(int index) const {
+        RECT r = codeTab(index);
+        return {r.right - 3 - 7, (r.top + r.bottom) / 2};
+    }
+    // A caption box of the frame (27 x 18 from 2 below the top, from 3 in
+    // from the right: close, maximise, minimise).
+    POINT captionBox(int fromRight) const {
+        RECT r;
+        GetWindowRect(frame, &r);
+        return {r.right - 3 - 27 * fromRight - 14, r.top + 11};
+    }
+    void openTexts(std::initializer_list<const char*> titles) {
+        expand(top);
+        for (const char* title : titles) {
+            select(find(top, title));
+            openSelected();
+        }
     }
 
     POINT labelCentre(HTREEITEM item) {
@@ -199,6 +229,98 @@ TEST_F(Skin, DraggingAFolderOntoItsOwnChildChangesNothing) {
     EXPECT_EQ(query("SELECT ItemId, pId, turn FROM tree_tbl ORDER BY ItemId;"), before);
     EXPECT_EQ(labels(top), std::vector<std::string>{"parent"});
     EXPECT_EQ(labels(parentItem), std::vector<std::string>{"child"});
+}
+
+// The close button on a text's tab runs the close: an unsaved text asks
+// first, and No keeps it.
+TEST_F(Skin, ATabsCloseButtonClosesItsTextAndAsksWhenItIsUnsaved) {
+    addNode(1, 1, 1, "one.c");
+    start();
+    openTexts({"one.c"});
+    focusEditor();
+    typeText("x");
+    ASSERT_TRUE(codeTabsAre({"one.c*"}));
+    POINT close = closeButtonOf(0);
+    e2e::click(close.x, close.y);
+    HWND box = messageBox();
+    ASSERT_TRUE(box) << "no question";
+    EXPECT_EQ(e2e::messageBoxText(box), "此文本尚未保存，确定关闭？");
+    EXPECT_FALSE(e2e::screenshot("skin-close-question").empty());
+    answer(box, IDNO);
+    EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"one.c*"});
+    e2e::click(close.x, close.y);
+    box = messageBox();
+    ASSERT_TRUE(box);
+    answer(box, IDYES);
+    EXPECT_TRUE(codeTabsAre({"欢迎"}));
+    EXPECT_EQ(query("SELECT c.content FROM content_tbl c, tree_tbl t WHERE c.ItemId = t.ItemId AND t.title = 'one.c';"),
+              Rows{"<null>"}) << "closing never saves";
+}
+
+TEST_F(Skin, ClickingATabShowsItsText) {
+    addNode(1, 1, 1, "first.c");
+    addNode(1, 2, 1, "second.c");
+    start();
+    openTexts({"first.c"});
+    HWND first = visibleEditor();
+    openTexts({"second.c"});
+    HWND second = visibleEditor();
+    ASSERT_TRUE(first && second && first != second);
+    RECT tab = codeTab(0);
+    auto shown = [&] { return e2e::describe(visibleEditor()); };
+    ASSERT_TRUE(e2e::repeatUntil(
+        codeTabs, [&] { e2e::click(tab.left + 10, (tab.top + tab.bottom) / 2); }, "the editor shown", shown,
+        e2e::describe(first)));
+    EXPECT_EQ(SendMessageA(codeTabs, TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(statusPaneIs(1, e2e::StartsWith{"创建于：20"}));
+    RECT page;
+    GetWindowRect(first, &page);
+    e2e::moveMouse(page.left + 200, page.top + 150);  // off the tabs, for the picture
+    ASSERT_TRUE(e2e::waitForIdle(first));
+    EXPECT_FALSE(e2e::screenshot("skin-main-window").empty());
+    tab = codeTab(1);
+    ASSERT_TRUE(e2e::repeatUntil(
+        codeTabs, [&] { e2e::click(tab.left + 10, (tab.top + tab.bottom) / 2); }, "the editor shown", shown,
+        e2e::describe(second)));
+}
+
+// The frame's corners are cut round; its caption boxes maximise, restore,
+// minimise and close it with the real mouse.
+TEST_F(Skin, TheCaptionBoxesMaximiseRestoreMinimiseAndClose) {
+    start();
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(frame, region), ERROR) << "the frame has a region";
+    RECT r;
+    GetWindowRect(frame, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    EXPECT_FALSE(PtInRegion(region, 0, 0));
+    EXPECT_FALSE(PtInRegion(region, width - 1, 0));
+    EXPECT_FALSE(PtInRegion(region, 0, height - 1));
+    EXPECT_TRUE(PtInRegion(region, width / 2, 0));
+    EXPECT_TRUE(PtInRegion(region, 3, 3));
+    DeleteObject(region);
+    EXPECT_FALSE(e2e::screenshot("skin-frame").empty());
+
+    auto zoomed = [&] { return IsZoomed(frame) != FALSE; };
+    POINT maximise = captionBox(1);
+    ASSERT_TRUE(e2e::repeatUntil(frame, [&] { e2e::click(maximise.x, maximise.y); }, "maximised", zoomed, true));
+    EXPECT_FALSE(e2e::screenshot("skin-maximised").empty());
+    maximise = captionBox(1);
+    ASSERT_TRUE(e2e::repeatUntil(frame, [&] { e2e::click(maximise.x, maximise.y); }, "maximised", zoomed, false));
+    GetWindowRect(frame, &r);
+    EXPECT_EQ(r.right - r.left, width) << "restored to its size";
+    POINT minimise = captionBox(2);
+    e2e::click(minimise.x, minimise.y);
+    EXPECT_TRUE(e2e::waitFor("minimised", [&] { return IsIconic(frame) != FALSE; }, true));
+    PostMessageA(frame, WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(e2e::waitFor("minimised", [&] { return IsIconic(frame) != FALSE; }, false));
+    ASSERT_TRUE(e2e::waitForIdle(frame));
+    SetForegroundWindow(frame);
+    POINT close = captionBox(0);
+    e2e::click(close.x, close.y);
+    DWORD code = 99;
+    EXPECT_TRUE(program->waitForExit(30000, &code)) << "closed by its close box";
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace

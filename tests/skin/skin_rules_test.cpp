@@ -39,6 +39,22 @@ TEST(Fade, AFadeEndsOnTheNewLookAfterItsSteps) {
     EXPECT_EQ(skin::nextFadeOpacity(skin::fadeFromHoverTime(10), 0), 255);  // no fade: at once
 }
 
+// Beyond 255 steps the rounded step would be 0 and the fade would never
+// move (a HoverTime of 10 s or a mistyped one): it still ends, one step of
+// opacity per tick.
+TEST(Fade, AVeryLongHoverTimeStillEnds) {
+    for (int hoverTime : {6400, 10000, 1 << 30}) {
+        skin::Fade fade = skin::fadeFromHoverTime(hoverTime);
+        int opacity = 0, ticks = 0;
+        while (opacity < 255 && ticks < 1000) {
+            opacity = skin::nextFadeOpacity(fade, opacity);
+            ++ticks;
+        }
+        EXPECT_EQ(opacity, 255) << hoverTime;
+        EXPECT_EQ(ticks, 255) << hoverTime;
+    }
+}
+
 // A skin file in memory: keys compare without regard to case, as the
 // profile functions do.
 class FakeSkinFile : public skin::SkinFile {

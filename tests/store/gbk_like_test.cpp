@@ -4,6 +4,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,59 @@ TEST(GbkLike, EscapeMakesWildcardsAndItselfLiteral) {
     EXPECT_FALSE(gbkLike("abc\\", "abc", "\\"));  // nothing after the escape
     EXPECT_TRUE(gbkLike("%" + kZhong + "%x", "%x", kZhong));  // a double-byte escape
     EXPECT_TRUE(gbkLike("%\\%", "\\x", ""));  // without an escape "\" is a character
+}
+
+// The matcher against a plain recursive reading of LIKE over characters, on
+// many small patterns and texts made of letters in both cases, wildcards
+// and double-byte characters whose trail bytes are letters or wildcards'
+// look-alikes.
+namespace reference {
+
+std::vector<std::string> characters(const std::string& s) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t n = (static_cast<unsigned char>(s[i]) >= 0x81 && i + 1 < s.size()) ? 2 : 1;
+        out.push_back(s.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+bool same(const std::string& p, const std::string& t) {
+    if (p.size() != t.size()) return false;
+    if (p.size() == 2) return p == t;
+    return std::tolower(static_cast<unsigned char>(p[0])) == std::tolower(static_cast<unsigned char>(t[0])) &&
+           (std::isalpha(static_cast<unsigned char>(p[0])) || p == t);
+}
+
+bool like(const std::vector<std::string>& p, std::size_t i, const std::vector<std::string>& t, std::size_t j) {
+    if (i == p.size()) return j == t.size();
+    if (p[i] == "%") return like(p, i + 1, t, j) || (j < t.size() && like(p, i, t, j + 1));
+    if (j == t.size()) return false;
+    return (p[i] == "_" || same(p[i], t[j])) && like(p, i + 1, t, j + 1);
+}
+
+}  // namespace reference
+
+TEST(GbkLike, AgreesWithAPlainReadingOnManySmallCases) {
+    const std::vector<std::string> pieces = {"a", "A", "b", "%", "_", "\x81\x61", "\x81\x41", "\xD6\xD0",
+                                             "\xB0\xA1", "\x81\x25", "\x81\x5F"};
+    std::uint32_t x = 2024;
+    auto next = [&](std::uint32_t n) { return ((x = x * 1103515245 + 12345) >> 16 & 0x7FFF) % n; };
+    int matched = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string pattern, text;
+        for (std::uint32_t k = next(5); k > 0; --k) pattern += pieces[next(std::uint32_t(pieces.size()))];
+        for (std::uint32_t k = next(6); k > 0; --k) {
+            const std::string& piece = pieces[next(std::uint32_t(pieces.size()))];
+            text += piece == "%" || piece == "_" ? "b" : piece;
+        }
+        bool expected = reference::like(reference::characters(pattern), 0, reference::characters(text), 0);
+        matched += expected;
+        ASSERT_EQ(gbkLike(pattern, text), expected) << "pattern " << ::testing::PrintToString(pattern) << ", text "
+                                                    << ::testing::PrintToString(text);
+    }
+    EXPECT_GT(matched, 500) << "the cases include matches";
 }
 
 // --- the SQL function ----------------------------------------------------------

@@ -45,6 +45,14 @@ TEST_F(Schema, NewDatabaseHoldsOnlyTheDefaultFolder) {
     EXPECT_EQ(db.scalar("SELECT CreateTime IS NOT NULL FROM tree_tbl;"), 1);
 }
 
+// New and existing files alike keep 16 MiB of pages in memory.
+TEST_F(Schema, SnippetConnectionsHaveTheLargerPageCache) {
+    EXPECT_EQ(db.scalar("PRAGMA cache_size;"), -16384);
+    db.close();
+    store::openSnippetDatabase(db, dir.path("s.db").c_str(), true);
+    EXPECT_EQ(db.scalar("PRAGMA cache_size;"), -16384);
+}
+
 TEST_F(Schema, TextNodesGetAContentRowFoldersDoNot) {
     int text = insertNode(1, 1, 1, 3, "a text");
     int folder = insertNode(1, 2, 0, -1, "a folder");

@@ -1,13 +1,21 @@
-// CHEditCtrl's keyboard input in a real window: the messages TranslateMessage
-// produces for a key reach the editor as they do in the program.
+// CHEditCtrl in a real window: the messages TranslateMessage produces for a
+// key reach the editor as they do in the program; the program's context
+// menu and which of its items the editor enables; refusals reach OnError.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "editor/hedit_ctrl.h"
 
 namespace {
+
+class RecordingEditor : public CHEditCtrl {
+public:
+    void OnError(unsigned code) override { refusals.push_back(code); }
+    std::vector<unsigned> refusals;
+};
 
 class EditorWindow : public ::testing::Test {
 protected:
@@ -41,7 +49,7 @@ protected:
     }
 
     HWND parent = nullptr;
-    CHEditCtrl editor;
+    RecordingEditor editor;
 };
 
 // Ctrl+Backspace deletes as Backspace does; its character, DEL (0x7F),
@@ -65,3 +73,83 @@ TEST_F(EditorWindow, ControlCharactersTypeNothingAndPairsArriveWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// An item of a menu: its text, command id, and whether it is enabled.
+struct Item {
+    std::string text;
+    UINT id;
+    bool enabled;
+    bool operator==(const Item& o) const { return text == o.text && id == o.id && enabled == o.enabled; }
+};
+
+void PrintTo(const Item& item, std::ostream* out) {
+    *out << "{" << ::testing::PrintToString(item.text) << ", " << item.id << (item.enabled ? ", enabled}" : ", greyed}");
+}
+
+std::vector<Item> items(HMENU menu) {
+    std::vector<Item> out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128] = {};
+        GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
+        UINT state = GetMenuState(menu, UINT(i), MF_BYPOSITION);
+        out.push_back({text, GetMenuItemID(menu, i), !(state & (MF_GRAYED | MF_DISABLED))});
+    }
+    return out;
+}
+
+std::vector<Item> expected(bool undo, bool redo, bool selection) {
+    const Item separator = {"", 0, false};
+    return {{"撤消(&U)\tCtrl+Z", 57643, undo},       {"重做(&R)\tCtrl+R", 57644, redo}, separator,
+            {"剪切(&X)\tCtrl+X", 57635, selection}, {"复制(&C)\tCtrl+C", 57634, selection},
+            {"粘贴(&V)\tCtrl+V", 57637, true},       separator,
+            {"全选(&A)\tCtrl+A", 57642, true},       separator,
+            {"查找(&F)\tCtrl+F", 57636, true}};
+}
+
+}  // namespace
+
+// The program's menu 137: its second pop-up is the editor's, enabled by the
+// history and the selection (paste even with nothing to paste).
+TEST_F(EditorWindow, TheContextMenuEnablesItsItemsByTheHistoryAndTheSelection) {
+    HMODULE program = LoadLibraryExA(JEX_PROGRAM_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(program);
+    HMENU menu = LoadMenuA(program, MAKEINTRESOURCEA(CHEditCtrl::kContextMenu));
+    ASSERT_TRUE(menu);
+    char title[64] = {};
+    GetMenuStringA(menu, 1, title, sizeof title, MF_BYPOSITION);
+    EXPECT_STREQ(title, "代码框上下文菜单");
+    HMENU popup = GetSubMenu(menu, 1);
+    ASSERT_TRUE(popup);
+
+    editor.updateMenu(popup);
+    EXPECT_EQ(items(popup), expected(false, false, false));
+    chars("ab");  // two records: no key came before the characters
+    editor.SetSelection(0, 1);
+    editor.updateMenu(popup);
+    EXPECT_EQ(items(popup), expected(true, false, true));
+    editor.core().undo();
+    editor.updateMenu(popup);
+    EXPECT_EQ(items(popup), expected(true, true, false));
+    editor.core().undo();
+    editor.updateMenu(popup);
+    EXPECT_EQ(items(popup), expected(false, true, false));
+    DestroyMenu(menu);
+    FreeLibrary(program);
+}
+
+TEST_F(EditorWindow, RefusalsReachTheErrorHook) {
+    chars("abc");
+    EXPECT_FALSE(editor.Copy());
+    EXPECT_FALSE(editor.Cut());
+    editor.SetSelection(0, 2);
+    ASSERT_TRUE(editor.HasSelection());
+    SendMessageA(editor.hwnd(), WM_COMMAND, CHEditCtrl::kRedo, 0);
+    EXPECT_EQ(editor.refusals, (std::vector<unsigned>{0x40000, 0x40000, 2}));
+    // Copied and pasted back through the real clipboard.
+    ASSERT_TRUE(editor.Copy());
+    editor.SetSelection(-1, 0);
+    ASSERT_TRUE(editor.Paste());
+    EXPECT_EQ(editor.text(), "ababc");
+}

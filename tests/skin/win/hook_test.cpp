@@ -217,16 +217,17 @@ TEST(SkinnedControls, AllGiveTheirWindowsBackWhenDestroyedWithTheirParent) {
 
 // --- which windows get a skin ---------------------------------------------------------------------------
 
-// Tree views, search boxes and navigation controls get their skins; every
-// other class stays as it is, including those whose painters do not exist
-// yet, and windows whose parent is a search box or a combo box.
-TEST(Hook, OnlyTreesSearchBoxesAndNavigationControlsGetASkin) {
+// Each class gets the skin the chooser names; windows whose parent is a
+// search box or a combo box, menus, list views and statics stay as they
+// are, and so do an edit without a sunken edge and a toolbar whose section
+// has no glyphs (both skins let go at once).
+TEST(Hook, EveryWindowGetsTheSkinOfItsClass) {
     INITCOMMONCONTROLSEX more = {sizeof more, ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&more);
     TestWindow host(50, 50, 400, 300);
-    auto make = [&](const char* cls, DWORD style = 0, HWND parent = nullptr) {
-        return CreateWindowExA(0, cls, "", WS_CHILD | style, 0, 0, 80, 60, parent ? parent : host.hwnd(), nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
+    auto make = [&](const char* cls, DWORD style = 0, HWND parent = nullptr, DWORD exStyle = 0, int id = 0) {
+        return CreateWindowExA(exStyle, cls, "", WS_CHILD | style, 0, 0, 80, 60, parent ? parent : host.hwnd(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     };
     struct Case {
         const char* name;
@@ -245,18 +246,20 @@ TEST(Hook, OnlyTreesSearchBoxesAndNavigationControlsGetASkin) {
         {"search box", box, true},
         {"navigation control", jexsoft_CreateNavCtrl(WS_CHILD, 0, 0, 100, 100, 26, host.hwnd(), 2), true},
         {"list view", list, false},
-        {"its header", ListView_GetHeader(list), false},
-        {"button", make("Button"), false},
-        {"edit", make("Edit"), false},
-        {"combo box", combo, false},
+        {"its header", ListView_GetHeader(list), true},
+        {"button", make("Button"), true},
+        {"edit with a sunken edge", make("Edit", 0, nullptr, WS_EX_CLIENTEDGE), true},
+        {"edit without", make("Edit"), false},
+        {"combo box", combo, true},
         {"the combo box's edit", GetWindow(combo, GW_CHILD), false},
         {"button in a search box", make("Button", 0, box), false},
         {"tree view in a search box", make(WC_TREEVIEWA, 0, box), false},
-        {"tool bar", make(TOOLBARCLASSNAMEA), false},
-        {"tab control", make(WC_TABCONTROLA), false},
-        {"status bar", make(STATUSCLASSNAMEA), false},
-        {"spin button", make(UPDOWN_CLASSA), false},
-        {"dialog", make("#32770"), false},
+        {"tool bar with glyphs", make(TOOLBARCLASSNAMEA, 0, nullptr, 0, kSkinnedToolBarId), true},
+        {"tool bar without", make(TOOLBARCLASSNAMEA), false},
+        {"tab control", make(WC_TABCONTROLA), true},
+        {"status bar", make(STATUSCLASSNAMEA), true},
+        {"spin button", make(UPDOWN_CLASSA), true},
+        {"dialog", make("#32770"), true},
         {"static", make("Static"), false},
     };
     for (const Case& c : cases) {

@@ -29,7 +29,7 @@ void writePng(const std::string& path, int width, int height, const std::functio
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             COLORREF c = colourAt(x, y);
-            bitmap.SetPixel(x, y, Gdiplus::Color(255, GetRValue(c), GetGValue(c), GetBValue(c)));
+            bitmap.SetPixel(x, y, Gdiplus::Color(c == kClear ? 0 : 255, GetRValue(c), GetGValue(c), GetBValue(c)));
         }
     }
     CLSID png = pngEncoder();
@@ -55,6 +55,73 @@ void writeNineGrid(const std::string& path, int size, int first, int second, COL
     });
 }
 
+// A strip of frames of `width` x `height`, one pixel apart, each drawn by
+// `frame(k, x, y)`.
+void writeStrip(const std::string& path, int frames, int width, int height,
+                const std::function<COLORREF(int, int, int)>& frame) {
+    writePng(path, frames * (width + 1) - 1, height, [&](int x, int y) {
+        int k = x / (width + 1), fx = x % (width + 1);
+        return fx == width ? kClear : frame(k, fx, y);
+    });
+}
+
+void writeSolid(const std::string& path, int width, int height, COLORREF colour) {
+    writePng(path, width, height, [&](int, int) { return colour; });
+}
+
+void writeControlImages(const std::string& skin) {
+    std::filesystem::create_directories(skin + "ctl");
+    writeSolid(skin + "ctl\\btn_normal.png", 75, 23, kButtonNormal);
+    writeSolid(skin + "ctl\\btn_hover.png", 75, 23, kButtonHover);
+    writeSolid(skin + "ctl\\btn_down.png", 75, 23, kButtonDown);
+    writeStrip(skin + "ctl\\check.png", 3, 15, 15, [](int k, int x, int y) {
+        if (k == 0) return kBox;
+        if (k == 1) return kBoxHover;
+        return x >= 4 && x <= 10 && y >= 4 && y <= 10 ? kMark : kClear;
+    });
+    const COLORREF combo[4] = {RGB(150, 150, 150), RGB(0, 200, 200), RGB(200, 0, 200), RGB(220, 220, 220)};
+    writeStrip(skin + "ctl\\combo.png", 4, 17, 20, [&](int k, int, int) { return combo[k]; });
+    writeStrip(skin + "ctl\\tab_close.png", 3, 12, 12, [](int k, int, int) { return kTabClose[k]; });
+    writeStrip(skin + "ctl\\icons.png", 2, 24, 24, [](int k, int, int) { return kIcons[k]; });
+    writeSolid(skin + "ctl\\sep.png", 1, 20, RGB(50, 50, 50));
+    writeSolid(skin + "ctl\\bkgnd.png", 8, 8, kDialogBack);
+    for (const char* name : {"min", "max", "close"})
+        writeStrip(skin + "ctl\\" + name + ".png", 4, kCaptionBoxWidth, 16,
+                   [](int k, int, int) { return kCaptionBox[k]; });
+}
+
+// The sections of the standard controls, dialogs and frame windows.
+std::string controlSections() {
+    auto colour = [](COLORREF c) { return std::to_string(unsigned(c)); };
+    std::string t = "[Button]\r\nNormalImg=ctl\\btn_normal.png\r\nHoverImg=ctl\\btn_hover.png\r\n"
+                    "DownImg=ctl\\btn_down.png\r\nMaskColor=0\r\nHoverTime=100\r\n\r\n";
+    t += "[Button." + std::to_string(kNineGridButtonId) +
+         "]\r\nNormalImg=frames\\normal.png\r\nHoverImg=frames\\focus.png\r\nDownImg=frames\\focus.png\r\n"
+         "MaskColor=16711935\r\nHoverTime=100\r\n\r\n";
+    t += "[CheckBox]\r\nStateImgs=ctl\\check.png\r\nCheckStyle=1\r\nHoverTime=100\r\n\r\n";
+    t += "[Radio]\r\nStateImgs=ctl\\check.png\r\nCheckStyle=0\r\nHoverTime=100\r\n\r\n";
+    t += "[GroupBox]\r\nFrameColor=" + colour(kGroupFrame) + "\r\nTextColor=" + colour(kGroupText) + "\r\n\r\n";
+    t += "[Other]\r\nHoverTime=100\r\n\r\n[ComboBox]\r\nStateImgs=ctl\\combo.png\r\n\r\n";
+    t += "[TextBox]\r\nNormalImg=frames\\normal.png\r\nFocusImg=frames\\focus.png\r\nMaskColor=16711935\r\n"
+         "HoverTime=100\r\n\r\n";
+    for (const char* section : {"Dialog", "FrameWnd"})
+        t += std::string("[") + section +
+             "]\r\nBkgndImg=ctl\\bkgnd.png\r\nMinBoxImg=ctl\\min.png\r\nMaxBoxImg=ctl\\max.png\r\n"
+             "CloseBoxImg=ctl\\close.png\r\nWrapMode=0\r\nHoverTime=100\r\n\r\n";
+    t += "[HeaderCtrl]\r\nNormalTopColor=16777215\r\nNormalBottomColor=12632256\r\n\r\n";
+    t += "[StatusBar]\r\nNormalTopColor=16777215\r\nNormalBottomColor=12632256\r\n\r\n";
+    t += "[SpinButton]\r\nNormalTopColor=16777215\r\nNormalBottomColor=12632256\r\nDownTopColor=255\r\n"
+         "DownBottomColor=255\r\nRadius=2\r\n\r\n";
+    t += "[TabCtrl]\r\nBkColor=" + colour(kTabBack) +
+         "\r\nNormalTopColor=16777215\r\nNormalBottomColor=12632256\r\nHoverTopColor=65535\r\n"
+         "HoverBottomColor=65535\r\nDownTopColor=16777215\r\nRadius=3\r\n\r\n";
+    t += "[TabCtrl." + std::to_string(kClosingTabsId) + "]\r\nCloseImg=ctl\\tab_close.png\r\n\r\n";
+    t += "[ToolBar]\r\nHoverImg=nav\\hover.png\r\nDownImg=nav\\down.png\r\nSepImg=ctl\\sep.png\r\n"
+         "MaskColor=16711935\r\nHoverTime=100\r\n\r\n";
+    t += "[ToolBar." + std::to_string(kSkinnedToolBarId) + "]\r\nIconImg=ctl\\icons.png\r\nstates=2\r\n";
+    return t;
+}
+
 void writeText(const std::string& path, const std::string& text) {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_TRUE(f) << path;
@@ -67,8 +134,8 @@ std::string skinFileText(const char* searchBoxFrame, int hoverTime) {
                     "\r\nFocusImg=frames\\focus.png\r\nSearchImg=glyph.png\r\nMaskColor=16711935\r\n";
     t += "HoverTime=" + std::to_string(hoverTime) + "\r\n\r\n";
     t += "[NavCtrl]\r\nHoverImg=nav\\hover.png\r\nDownImg=nav\\down.png\r\nMaskColor=16711935\r\n";
-    t += "HoverTime=" + std::to_string(hoverTime) + "\r\n";
-    return t;
+    t += "HoverTime=" + std::to_string(hoverTime) + "\r\n\r\n";
+    return t + controlSections();
 }
 
 void writeSkinFolder() {
@@ -85,6 +152,7 @@ void writeSkinFolder() {
     writeNineGrid(skin + "nav\\hover.png", 8, 2, 5, kHover, kHover, kHover);
     writeNineGrid(skin + "nav\\down.png", 8, 2, 5, kDown, kDown, kDown);
     writePng(skin + "glyph.png", kGlyphSize, kGlyphSize, [](int, int) { return kGlyph; });
+    writeControlImages(skin);
     // The images are written: the library's GDI+ is the only one from here on.
     Gdiplus::GdiplusShutdown(token);
 
@@ -261,6 +329,7 @@ LRESULT CALLBACK TestWindow::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         }
         case WM_NOTIFY: {
             const auto* tree = reinterpret_cast<const NMTREEVIEWA*>(lParam);
+            self->notifications.push_back({tree->hdr.hwndFrom, tree->hdr.code});
             if (tree->hdr.code == TVN_ITEMEXPANDEDA || tree->hdr.code == TVN_ITEMEXPANDEDW)
                 self->expansions.push_back({tree->itemNew.hItem, GetTickCount()});
             break;

@@ -33,6 +33,26 @@ constexpr COLORREF kHover = RGB(0, 200, 0);           // navigation control, ite
 constexpr COLORREF kDown = RGB(0, 0, 230);            // navigation control, selected item
 constexpr int kGlyphSize = 16;
 
+// The controls' looks, solid colours (the section names are skin.ini's).
+constexpr COLORREF kClear = RGB(1, 2, 3);              // written as transparent pixels
+constexpr COLORREF kButtonNormal = RGB(200, 60, 60);   // [Button], 75 x 23 at natural size
+constexpr COLORREF kButtonHover = RGB(60, 180, 60);
+constexpr COLORREF kButtonDown = RGB(60, 60, 200);
+constexpr COLORREF kBox = RGB(230, 230, 120);          // [CheckBox] and [Radio]: 15 x 15 frames
+constexpr COLORREF kBoxHover = RGB(120, 230, 230);
+constexpr COLORREF kMark = RGB(20, 20, 140);           // the check mark, pixels 4 ... 10 of the frame
+constexpr COLORREF kGroupFrame = RGB(0, 0, 255);       // [GroupBox]
+constexpr COLORREF kGroupText = RGB(128, 0, 0);
+constexpr COLORREF kDialogBack = RGB(180, 200, 220);   // [Dialog] and [FrameWnd] background
+constexpr COLORREF kCaptionBox[4] = {RGB(100, 100, 100), RGB(0, 180, 0), RGB(0, 0, 180), RGB(170, 170, 170)};
+constexpr int kCaptionBoxWidth = 20;                   // and 16 high
+constexpr COLORREF kTabBack = RGB(240, 240, 240);      // [TabCtrl] BkColor
+constexpr COLORREF kTabClose[3] = {RGB(90, 90, 90), RGB(200, 0, 0), RGB(120, 0, 0)};  // [TabCtrl.3001], 12 x 12
+constexpr COLORREF kIcons[2] = {RGB(255, 140, 0), RGB(0, 140, 255)};  // [ToolBar.4001], 24 x 24
+constexpr int kSkinnedToolBarId = 4001;
+constexpr int kClosingTabsId = 3001;
+constexpr int kNineGridButtonId = 2001;                // [Button.2001]: the search box frames as faces
+
 // --- the skin folder ---------------------------------------------------------------------------
 
 // The run's temporary folder (ends with a backslash); the skin files live in
@@ -43,6 +63,8 @@ constexpr int kGlyphSize = 16;
 //   instant.ini  the same images, HoverTime 10 (no fades)
 //   wide.ini     a search box frame 30 x 30 with markers at 10 and 20
 //   grow.ini     a search box frame 40 x 40 with markers at 10 and 20
+// All of them also skin the standard controls, dialogs and frame windows
+// with the solid looks above (ctl\*.png), HoverTime 100.
 const std::string& tempRoot();
 std::string skinPath(const char* fileName);
 // Makes `fileName` (in the skin folder) the library's skin file.
@@ -52,8 +74,9 @@ void useSkin(const char* fileName);
 
 // A top-level popup window (or a child, with a parent) painted in kBack.  As
 // a top-level window it is what the controls report to: it keeps the drops
-// of WM_TREE_DRAGDROP and the items TVN_ITEMEXPANDED reports, and answers
-// WM_NAVCTRL_SELCHANGE with `selChangeResult`.
+// of WM_TREE_DRAGDROP, the items TVN_ITEMEXPANDED reports and every
+// notification's sender and code, and answers WM_NAVCTRL_SELCHANGE with
+// `selChangeResult`.
 class TestWindow {
 public:
     struct Drop {
@@ -75,7 +98,13 @@ public:
     // Shows the window, makes it the foreground window and waits until it is.
     bool bringToFront();
 
+    struct Notification {
+        HWND from;
+        UINT code;
+    };
+
     LRESULT selChangeResult = 0;
+    std::vector<Notification> notifications;  // WM_NOTIFY, as they came
     std::vector<Drop> drops;
     std::vector<Expansion> expansions;
 
