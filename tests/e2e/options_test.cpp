@@ -189,18 +189,22 @@ protected:
 
     HWND messageBox() const { return program->findWindow(e2e::kTitle, e2e::kDialogClass); }
     // Clicks a button of the dialog until a message box shows; returns its
-    // text once it has been answered.
-    std::string pressForMessage(int id) {
+    // text once it has been answered (after a screenshot `shotName`, when
+    // given, of the box over the dialog).
+    std::string pressForMessage(int id, const char* shotName = nullptr) {
         HWND b = button(id);
         auto shown = e2e::repeatUntil(
             dialog, [b] { clickOn(b); }, "a message box", [this] { return messageBox() != nullptr; }, true);
         if (!shown) return "<no message: " + std::string(shown.message()) + ">";
-        return answerMessage();
+        return answerMessage(shotName);
     }
-    std::string answerMessage() {
+    std::string answerMessage(const char* shotName = nullptr) {
         HWND box = program->waitForWindow(e2e::kTitle, e2e::kDialogClass);
         if (!box) return "<no message box>";
         std::string text = e2e::messageBoxText(box);
+        if (shotName) {
+            EXPECT_FALSE(shot(shotName).empty());
+        }
         EXPECT_TRUE(e2e::answerBox(box, IDOK, dialog));
         return text;
     }
@@ -323,7 +327,9 @@ TEST_F(Options, MinutesOutOfRangeAreRefusedOnTheBasicPageAndNothingIsSaved) {
     auto before = iniBytes();
     for (const char* refused : {"0", "61"}) {
         typeIn(minutes(), refused);
-        EXPECT_EQ(pressForMessage(IDC_OPTIONS_APPLY), options::kMinutesInvalid) << refused;
+        EXPECT_EQ(pressForMessage(IDC_OPTIONS_APPLY, refused[0] == '0' ? "minutes-refused-box" : nullptr),
+                  options::kMinutesInvalid)
+            << refused;
         EXPECT_EQ(visiblePage(), 0) << refused;
         EXPECT_TRUE(e2e::hasKeyboard(minutes())) << "the focus is on the value refused";
         EXPECT_EQ(iniBytes(), before) << refused;
@@ -368,10 +374,9 @@ TEST_F(Options, AMissingDatabaseFileShowsTheDataPageWithItsMessage) {
     typeIn(control(2, IDC_OPT_DBPATH), "C:\\nowhere\\srcdata.db");
     choose(0);
     auto before = iniBytes();
-    EXPECT_EQ(pressForMessage(IDC_OPTIONS_APPLY), options::kBadDatabasePath);
+    EXPECT_EQ(pressForMessage(IDC_OPTIONS_APPLY, "data-refused"), options::kBadDatabasePath);
     EXPECT_EQ(visiblePage(), 2);
     EXPECT_EQ(iniBytes(), before);
-    EXPECT_FALSE(shot("data-refused", true).empty());
     close(IDCANCEL);
     EXPECT_EQ(iniBytes(), before);
 }
@@ -483,10 +488,9 @@ TEST_F(Options, AConfigFileThatCannotBeWrittenIsReportedAndTheSettingsStayAsThey
     auto before = iniBytes();
     open();
     typeIn(minutes(), "7");
-    EXPECT_EQ(pressForMessage(IDOK), options::kConfigNotWritten);
+    EXPECT_EQ(pressForMessage(IDOK, "config-read-only"), options::kConfigNotWritten);
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
     EXPECT_EQ(iniBytes(), before);
-    EXPECT_FALSE(shot("config-read-only", true).empty());
     close(IDCANCEL);
     EXPECT_EQ(timers.entries(), Rows{}) << "the running program keeps its settings";
 
