@@ -401,6 +401,48 @@ TEST_F(Options, AFolderIsTakenOnlyWhenItHoldsTheDatabaseFile) {
     close(IDOK);
 }
 
+TEST_F(Options, TheBrowseButtonPutsTheChosenFileIntoThePath) {
+    start();
+    open();
+    choose(2);
+    HWND path = control(2, IDC_OPT_DBPATH);
+    HWND browse = control(2, IDC_OPT_DBBROWSE);
+    // The open-file dialog: another dialog of the program, not a message box.
+    auto fileDialog = [this] {
+        struct Query {
+            DWORD pid;
+            HWND options;
+            HWND found;
+        } query = {pid(), dialog, nullptr};
+        EnumWindows(
+            [](HWND w, LPARAM p) {
+                auto* q = reinterpret_cast<Query*>(p);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == q->pid && w != q->options && IsWindowVisible(w) &&
+                    e2e::className(w) == e2e::kDialogClass && e2e::windowText(w) != e2e::kTitle)
+                    q->found = w;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&query));
+        return query.found;
+    };
+    ASSERT_TRUE(e2e::repeatUntil(
+        dialog, [browse] { clickOn(browse); }, "the open-file dialog", [&] { return fileDialog() != nullptr; }, true));
+    HWND files = fileDialog();
+    EXPECT_FALSE(shot("data-browse", true).empty());
+    // Its file name box has the keyboard: the path is typed and taken.
+    ASSERT_TRUE(e2e::waitFor("the open-file dialog in front", [files] { return GetForegroundWindow() == files; }, true));
+    HWND name = e2e::focusOf(files);
+    ASSERT_EQ(e2e::className(name), "Edit");
+    const std::string chosen = e2e::databasePath(folder);
+    ASSERT_TRUE(e2e::typeInto(name, chosen));
+    e2e::pressKey(VK_RETURN);
+    ASSERT_TRUE(e2e::waitForGone(files));
+    EXPECT_TRUE(e2e::waitForText(path, chosen));
+    close(IDCANCEL);
+}
+
 TEST_F(Options, ADefaultSchemeNoLongerLoadedLeavesTheListWithoutSelection) {
     setIni("SYNTEX", "DefSyntex", "Fortran");
     start();
