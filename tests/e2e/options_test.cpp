@@ -61,6 +61,22 @@ private:
     HHOOK hook_ = nullptr;
 };
 
+// A visible dialog of process `pid` other than `known` and the message boxes.
+struct OtherDialog {
+    DWORD pid;
+    HWND known;
+    HWND found;
+};
+BOOL CALLBACK findOtherDialog(HWND window, LPARAM query) {
+    auto* q = reinterpret_cast<OtherDialog*>(query);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == q->pid && window != q->known && IsWindowVisible(window) &&
+        e2e::className(window) == e2e::kDialogClass && e2e::windowText(window) != e2e::kTitle)
+        q->found = window;
+    return TRUE;
+}
+
 class Options : public e2e::MainWindowTest {
 protected:
     void SetUp() override {
@@ -409,22 +425,8 @@ TEST_F(Options, TheBrowseButtonPutsTheChosenFileIntoThePath) {
     HWND browse = control(2, IDC_OPT_DBBROWSE);
     // The open-file dialog: another dialog of the program, not a message box.
     auto fileDialog = [this] {
-        struct Query {
-            DWORD pid;
-            HWND options;
-            HWND found;
-        } query = {pid(), dialog, nullptr};
-        EnumWindows(
-            [](HWND w, LPARAM p) {
-                auto* q = reinterpret_cast<Query*>(p);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                if (owner == q->pid && w != q->options && IsWindowVisible(w) &&
-                    e2e::className(w) == e2e::kDialogClass && e2e::windowText(w) != e2e::kTitle)
-                    q->found = w;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&query));
+        OtherDialog query = {pid(), dialog, nullptr};
+        EnumWindows(findOtherDialog, reinterpret_cast<LPARAM>(&query));
         return query.found;
     };
     ASSERT_TRUE(e2e::repeatUntil(
