@@ -186,7 +186,7 @@ void CDataPage::browse() {
     ofn.nMaxFile = MAX_PATH;
     // The current directory stays where it is: the program depends on it
     // nowhere, but a dialog has no business moving it.
-    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     BOOL chosen;
     {
         JexUnskinnedScope unskinned;

@@ -61,6 +61,22 @@ private:
     HHOOK hook_ = nullptr;
 };
 
+// A visible dialog of process `pid` other than `known` and the message boxes.
+struct OtherDialog {
+    DWORD pid;
+    HWND known;
+    HWND found;
+};
+BOOL CALLBACK findOtherDialog(HWND window, LPARAM query) {
+    auto* q = reinterpret_cast<OtherDialog*>(query);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == q->pid && window != q->known && IsWindowVisible(window) &&
+        e2e::className(window) == e2e::kDialogClass && e2e::windowText(window) != e2e::kTitle)
+        q->found = window;
+    return TRUE;
+}
+
 class Options : public e2e::MainWindowTest {
 protected:
     void SetUp() override {
@@ -189,18 +205,22 @@ protected:
 
     HWND messageBox() const { return program->findWindow(e2e::kTitle, e2e::kDialogClass); }
     // Clicks a button of the dialog until a message box shows; returns its
-    // text once it has been answered.
-    std::string pressForMessage(int id) {
+    // text once it has been answered (after a screenshot `shotName`, when
+    // given, of the box over the dialog).
+    std::string pressForMessage(int id, const char* shotName = nullptr) {
         HWND b = button(id);
         auto shown = e2e::repeatUntil(
             dialog, [b] { clickOn(b); }, "a message box", [this] { return messageBox() != nullptr; }, true);
         if (!shown) return "<no message: " + std::string(shown.message()) + ">";
-        return answerMessage();
+        return answerMessage(shotName);
     }
-    std::string answerMessage() {
+    std::string answerMessage(const char* shotName = nullptr) {
         HWND box = program->waitForWindow(e2e::kTitle, e2e::kDialogClass);
         if (!box) return "<no message box>";
         std::string text = e2e::messageBoxText(box);
+        if (shotName) {
+            EXPECT_FALSE(shot(shotName).empty());
+        }
         EXPECT_TRUE(e2e::answerBox(box, IDOK, dialog));
         return text;
     }
@@ -323,7 +343,9 @@ TEST_F(Options, MinutesOutOfRangeAreRefusedOnTheBasicPageAndNothingIsSaved) {
     auto before = iniBytes();
     for (const char* refused : {"0", "61"}) {
         typeIn(minutes(), refused);
-        EXPECT_EQ(pressForMessage(IDC_OPTIONS_APPLY), options::kMinutesInvalid) << refused;
+        EXPECT_EQ(pressForMessage(IDC_OPTIONS_APPLY, refused[0] == '0' ? "minutes-refused-box" : nullptr),
+                  options::kMinutesInvalid)
+            << refused;
         EXPECT_EQ(visiblePage(), 0) << refused;
         EXPECT_TRUE(e2e::hasKeyboard(minutes())) << "the focus is on the value refused";
         EXPECT_EQ(iniBytes(), before) << refused;
@@ -368,10 +390,9 @@ TEST_F(Options, AMissingDatabaseFileShowsTheDataPageWithItsMessage) {
     typeIn(control(2, IDC_OPT_DBPATH), "C:\\nowhere\\srcdata.db");
     choose(0);
     auto before = iniBytes();
-    EXPECT_EQ(pressForMessage(IDC_OPTIONS_APPLY), options::kBadDatabasePath);
+    EXPECT_EQ(pressForMessage(IDC_OPTIONS_APPLY, "data-refused"), options::kBadDatabasePath);
     EXPECT_EQ(visiblePage(), 2);
     EXPECT_EQ(iniBytes(), before);
-    EXPECT_FALSE(shot("data-refused", true).empty());
     close(IDCANCEL);
     EXPECT_EQ(iniBytes(), before);
 }
@@ -394,6 +415,34 @@ TEST_F(Options, AFolderIsTakenOnlyWhenItHoldsTheDatabaseFile) {
     EXPECT_EQ(iniValue("DBM", "WorkPath"), data + "\\srcdata.db");
     EXPECT_EQ(e2e::windowText(path), data + "\\srcdata.db") << "the page shows the file saved";
     close(IDOK);
+}
+
+TEST_F(Options, TheBrowseButtonPutsTheChosenFileIntoThePath) {
+    start();
+    open();
+    choose(2);
+    HWND path = control(2, IDC_OPT_DBPATH);
+    HWND browse = control(2, IDC_OPT_DBBROWSE);
+    // The open-file dialog: another dialog of the program, not a message box.
+    auto fileDialog = [this] {
+        OtherDialog query = {pid(), dialog, nullptr};
+        EnumWindows(findOtherDialog, reinterpret_cast<LPARAM>(&query));
+        return query.found;
+    };
+    ASSERT_TRUE(e2e::repeatUntil(
+        dialog, [browse] { clickOn(browse); }, "the open-file dialog", [&] { return fileDialog() != nullptr; }, true));
+    HWND files = fileDialog();
+    EXPECT_FALSE(shot("data-browse", true).empty());
+    // Its file name box has the keyboard: the path is typed and taken.
+    ASSERT_TRUE(e2e::waitFor("the open-file dialog in front", [files] { return GetForegroundWindow() == files; }, true));
+    HWND name = e2e::focusOf(files);
+    ASSERT_EQ(e2e::className(name), "Edit");
+    const std::string chosen = e2e::databasePath(folder);
+    ASSERT_TRUE(e2e::typeInto(name, chosen));
+    e2e::pressKey(VK_RETURN);
+    ASSERT_TRUE(e2e::waitForGone(files));
+    EXPECT_TRUE(e2e::waitForText(path, chosen));
+    close(IDCANCEL);
 }
 
 TEST_F(Options, ADefaultSchemeNoLongerLoadedLeavesTheListWithoutSelection) {
@@ -483,10 +532,9 @@ TEST_F(Options, AConfigFileThatCannotBeWrittenIsReportedAndTheSettingsStayAsThey
     auto before = iniBytes();
     open();
     typeIn(minutes(), "7");
-    EXPECT_EQ(pressForMessage(IDOK), options::kConfigNotWritten);
+    EXPECT_EQ(pressForMessage(IDOK, "config-read-only"), options::kConfigNotWritten);
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
     EXPECT_EQ(iniBytes(), before);
-    EXPECT_FALSE(shot("config-read-only", true).empty());
     close(IDCANCEL);
     EXPECT_EQ(timers.entries(), Rows{}) << "the running program keeps its settings";
 
