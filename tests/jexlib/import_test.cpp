@@ -80,7 +80,7 @@ TEST_F(ImportTest, IntoAnExistingLibraryRecordsGetNewIdsUnderTheFolderAfterItsCh
 }
 
 TEST_F(ImportTest, AnImportFailingHalfWayLeavesTheLibraryAsItWas) {
-    fs::remove(exported / u8"默认/深/层/次/leaf.js");  // read after most of the rows are written
+    fs::remove(exported / sample::u8(u8"默认/深/层/次/leaf.js"));  // read after most of the rows are written
     std::string before = sample::readBytes(target);
     Capture c;
     EXPECT_THROW(jexlib::importFolder(exported, target, {}, c), jexlib::Failure);
@@ -106,7 +106,7 @@ TEST_F(ImportTest, AWriteFailingAtTheDiskLeavesTheLibraryAsItWas) {
 }
 
 TEST_F(ImportTest, ANewLibraryAppearsOnlyWhenTheImportIsComplete) {
-    fs::remove(exported / u8"默认/main.cpp.files/big.bin");
+    fs::remove(exported / sample::u8(u8"默认/main.cpp.files/big.bin"));
     Capture c;
     EXPECT_THROW(jexlib::importFolder(exported, dir / "new.db", {}, c), jexlib::Failure);
     EXPECT_FALSE(fs::exists(dir / "new.db"));
@@ -117,7 +117,7 @@ TEST_F(ImportTest, CharactersGbkCannotHoldAreListedAndRefusedOrSubstituted) {
     fs::path utf8 = dir / "utf8";
     Capture e;
     jexlib::exportLibrary(source, utf8, jexlib::ExportOptions{true}, e);
-    writeFile(utf8 / u8"默认/中文标题.py", u8"# 中文注释\nprint('😀 ✓')\n");
+    writeFile(utf8 / sample::u8(u8"默认/中文标题.py"), u8"# 中文注释\nprint('😀 ✓')\n");
     std::string before = sample::readBytes(target);
     Capture c;
     EXPECT_THROW(jexlib::importFolder(utf8, target, {}, c), jexlib::Failure);
@@ -178,7 +178,7 @@ protected:
         writeFile(tree / "bom.sql", "\xEF\xBB\xBFSELECT '\xE4\xB8\xAD';\n");
         writeFile(tree / "README", "no extension\n");
         writeFile(tree / "lib" / "util.CPP", "void util();\n");
-        writeFile(tree / "lib" / u8"空.txt", "");
+        writeFile(tree / "lib" / sample::u8(u8"空.txt"), "");
         writeFile(tree / "lib" / "data.bin", std::string("\x01\x00\x02", 3));
         writeFile(tree / ".git" / "HEAD", "ref: refs/heads/main\n");
         fs::create_directories(tree / "empty");

@@ -109,6 +109,8 @@ Sample makeSample(const fs::path& file, std::size_t bigSize) {
     return s;
 }
 
+fs::path u8(std::string_view utf8) { return jexlib::pathFromUtf8(utf8); }
+
 std::map<std::string, std::string> treeFiles(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it) {

@@ -66,6 +66,10 @@ Sample makeSample(const fs::path& file, std::size_t bigSize = 64 * 1024);
 // The program's creation of a new library file, with its default folder.
 void createLibrary(store::DbConnection& db, const fs::path& file);
 
+// The path named by UTF-8 text (a narrow string is read in the system's
+// code page on Windows).
+fs::path u8(std::string_view utf8);
+
 // Every file of a folder tree with its bytes, by path relative to it.
 std::map<std::string, std::string> treeFiles(const fs::path& folder);
 
@@ -92,7 +96,7 @@ class TempDir {
 public:
     TempDir();
     ~TempDir();
-    fs::path operator/(const std::string& name) const { return dir_ / name; }
+    fs::path operator/(const std::string& name) const { return dir_ / u8(name); }
     const fs::path& path() const { return dir_; }
 
 private:
