@@ -35,7 +35,16 @@ int closeFile(int fd) { return ::close(fd); }
 
 fs::path pathFromUtf8(std::string_view utf8) { return fs::u8path(utf8.begin(), utf8.end()); }
 
-std::string utf8Path(const fs::path& path) { return path.u8string(); }
+fs::path withoutLongPrefix(const fs::path& path) {
+#ifdef _WIN32
+    const std::wstring text = path.wstring();
+    if (text.rfind(L"\\\\?\\UNC\\", 0) == 0) return fs::path(L"\\\\" + text.substr(8));
+    if (text.rfind(L"\\\\?\\", 0) == 0) return fs::path(text.substr(4));
+#endif
+    return path;
+}
+
+std::string utf8Path(const fs::path& path) { return withoutLongPrefix(path).u8string(); }
 
 fs::path fullPath(const fs::path& path) {
     std::error_code ec;

@@ -12,7 +12,11 @@ namespace fs = std::filesystem;
 
 // The path named by UTF-8 text, and back.
 fs::path pathFromUtf8(std::string_view utf8);
+// The path as a person reads it (UTF-8, without the long-path prefix that
+// fullPath adds on Windows).
 std::string utf8Path(const fs::path& path);
+// The path without that prefix, for comparing paths made both ways.
+fs::path withoutLongPrefix(const fs::path& path);
 
 // `path` made absolute, and on Windows written so that the length limit of
 // old file calls (260 characters) does not apply.

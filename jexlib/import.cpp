@@ -255,7 +255,9 @@ private:
         }
         return folder_ / rel;
     }
-    std::string shown(const fs::path& path) const { return utf8Path(path.lexically_relative(folder_)); }
+    std::string shown(const fs::path& path) const {
+        return withoutLongPrefix(path).lexically_relative(withoutLongPrefix(folder_)).generic_u8string();
+    }
 
     bool read(const fs::path& path, std::string& bytes) {
         std::string error;

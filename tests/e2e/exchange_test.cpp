@@ -276,6 +276,9 @@ TEST_F(EditorExchange, DraggingTheSelectionMovesItCopiesItWithCtrlAndAClickClear
     to = screen({kMargin + 1, line / 2});
     pressAt(from, editor);
     e2e::holdKey(VK_CONTROL, true);
+    // The key state is the server's: once the driver sees Ctrl down, so
+    // does the drag loop in the program.
+    ASSERT_TRUE(e2e::waitFor("Ctrl held", [] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }, true));
     moveTo(from, to);
     ASSERT_TRUE(hoverUntilCaretBefore(to, 0));
     e2e::leftButtonAt(to.x, to.y, false);

@@ -399,6 +399,7 @@ TEST_F(Attachments, RenamingInPlacePreselectsUpToTheLastDot) {
     waitUntilUsable();
     ASSERT_TRUE(attachmentsAre({"0|report.final.doc|6 B"}));
     clickRow(attachList(), 0);
+    ASSERT_TRUE(e2e::waitForKeyboard(attachList()));
     e2e::pressKey(VK_F2);
     HWND edit = renameEdit();
     ASSERT_TRUE(edit);

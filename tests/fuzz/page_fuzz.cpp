@@ -88,9 +88,10 @@ void readEverything(store::DbConnection& db) {
             }
         }
     }
-    char* search = sqlite3_mprintf(store::sql::kSearchTitles, "a", "a");
-    store::DbQuery found = db.query(search);
-    sqlite3_free(search);
+    char* formatted = sqlite3_mprintf(store::sql::kSearchTitles, "a", "a");
+    const std::string search = formatted ? formatted : "";
+    sqlite3_free(formatted);  // before the query, which may throw
+    store::DbQuery found = db.query(search.c_str());
     for (int n = 0; !found.eof() && n < 2000; found.nextRow(), ++n) (void)found.getStringField(1);
     store::DbQuery check = db.query("PRAGMA integrity_check;");
     for (int n = 0; !check.eof() && n < 100; check.nextRow(), ++n) (void)check.getStringField(0);
