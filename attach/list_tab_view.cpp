@@ -5,9 +5,14 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <utility>
+#include <vector>
+
+#include "attach/attachment_drag.h"
 #include "attach/attachment_files.h"
 #include "attach/attachment_rules.h"
 #include "attach/busy_dlg.h"
+#include "attach/shell_transfer.h"
 #include "attach/temp_name.h"
 #include "fw/dialog.h"
 #include "fw/frame_wnd.h"
@@ -31,6 +36,9 @@ constexpr int kCmdUndo = 57643;
 // Reports of the extract and open workers (a store reports with
 // WM_WORK_DONE).
 constexpr UINT kWorkerReport = WM_APP + 1;
+// A file dropped through OLE: added after the drop has returned, so that the
+// program it came from is not held while the add asks its questions.
+constexpr UINT kFileDropped = WM_APP + 2;
 
 // At exit: how long running workers are waited for, and after how long the
 // busy dialog says so.
@@ -45,6 +53,7 @@ const char kNothingFound[] = "搜索不到任何结果！";
 const char kRootFolder[] = "根目录";
 const char kPathTooLong[] = "文件路径超过260个字符，不能链接！";
 const char kFinishingWork[] = "正在完成附件的提取和打开……";
+const char kLinkGone[] = "附件链接路径已失效！";
 
 // The link-only flag: process-wide and off at start.  The add dialog's
 // check box sets it on each confirmation, a Yes to the 5 MB question
@@ -174,6 +183,7 @@ HWND CListTabView::topWindow() const { return GetAncestor(hwnd(), GA_ROOT); }
 // --- creation and layout ------------------------------------------------------
 
 bool CListTabView::onCreate() {
+    DragAcceptFiles(hwnd(), TRUE);
     if (!createTabs(kTabControlId, TCS_BOTTOM, {"备注", "附件", "搜索结果"})) return false;
     HWND tabs = tabControl();
     SetWindowSubclass(tabs, tabForwarder, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -211,6 +221,7 @@ bool CListTabView::onCreate() {
 
     accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_PANE_ACCEL));
     workers_.setReceiver(hwnd());
+    registerDropTargets();
     showPage(kMemoPage);
     return true;
 }
@@ -717,6 +728,95 @@ void CListTabView::openSearchResult() {
     if (ListView_GetItem(results_, &item)) navigator_->locateAndOpen(int(item.lParam));
 }
 
+// --- exchange with the shell -------------------------------------------------------------
+
+// Without OLE in the thread only the shell's file drops reach the pane.
+void CListTabView::registerDropTargets() {
+    fileTarget_ = new FileDropTarget([this] { return IsWindowEnabled(list_) != FALSE; },
+                                     [this](const std::string& path) {
+                                         droppedPath_ = path;
+                                         PostMessageA(hwnd(), kFileDropped, 0, 0);
+                                     });
+    if (RegisterDragDrop(tabControl(), fileTarget_) != S_OK) {
+        fileTarget_->Release();
+        fileTarget_ = nullptr;
+    }
+    listTarget_ = new RefusingDropTarget;
+    if (RegisterDragDrop(list_, listTarget_) != S_OK) {
+        listTarget_->Release();
+        listTarget_ = nullptr;
+    }
+}
+
+void CListTabView::revokeDropTargets() {
+    if (fileTarget_) {
+        RevokeDragDrop(tabControl());
+        fileTarget_->Release();
+        fileTarget_ = nullptr;
+    }
+    if (listTarget_) {
+        RevokeDragDrop(list_);
+        listTarget_->Release();
+        listTarget_ = nullptr;
+    }
+}
+
+// A dropped file goes to the add decision as it is: the add dialog's check
+// box plays no part, the link-only flag does.
+void CListTabView::dropFile(const std::string& path) {
+    if (!IsWindowEnabled(list_)) return;
+    showPage(kAttachPage);
+    addAttachment(path);
+}
+
+// The first selected row's kind decides the drag: a linked file goes as
+// itself, stored attachments as files whose bytes are produced from the
+// database only when the receiver asks for them.
+void CListTabView::dragOut() {
+    std::vector<int> rows;
+    for (int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(list_, row, LVNI_SELECTED))
+        rows.push_back(row);
+    if (rows.empty()) return;
+    AttachmentDataObject* data = nullptr;
+    DWORD allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    try {
+        int first = attachIdAt(rows.front());
+        if (store_.isLinked(first)) {
+            std::string path = store_.content(first).linkedPath();
+            DWORD attributes = GetFileAttributesA(path.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                fw::messageBox(kLinkGone, MB_OK);
+                return;
+            }
+            data = AttachmentDataObject::forLinkedFile(path);
+            allowed |= DROPEFFECT_LINK;
+        } else {
+            std::vector<AttachmentDataObject::File> files;
+            std::vector<int> ids;
+            for (int row : rows) {
+                ids.push_back(attachIdAt(row));
+                files.push_back({attach::descriptorName(titleAt(row)), store_.recordedSize(ids.back())});
+            }
+            data = AttachmentDataObject::forVirtualFiles(
+                files, [store = store_, ids](int index, const attach::RenderSink& sink) mutable {
+                    attach::RenderOutcome outcome = attach::renderAttachment(store, ids[std::size_t(index)], sink);
+                    if (!outcome.message.empty()) fw::messageBox(outcome.message.c_str(), MB_OK);
+                    return outcome.ok;
+                });
+        }
+    } catch (const store::CppSQLite3Exception& e) {
+        showError(e);
+        return;
+    }
+    if (!data) return;
+    auto* source = new LeftButtonDropSource;
+    DWORD effect = DROPEFFECT_NONE;
+    DoDragDrop(data, source, allowed, &effect);
+    source->Release();
+    data->Release();
+}
+
 // --- keys, commands, messages -------------------------------------------------------------
 
 bool CListTabView::preTranslateMessage(MSG& msg) {
@@ -799,6 +899,7 @@ LRESULT CListTabView::onNotify(NMHDR& header) {
     }
     if (header.hwndFrom == list_) {
         if (header.code == NM_DBLCLK && rowUnderCursor(list_) >= 0) openSelected();
+        if (header.code == LVN_BEGINDRAG) dragOut();
         if (header.code == NM_RCLICK) {
             showContextMenu();
             return TRUE;
@@ -840,6 +941,19 @@ LRESULT CListTabView::windowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kWorkerReport:
         workers_.deliver();
         return 0;
+    case WM_DROPFILES: {
+        auto drop = reinterpret_cast<HDROP>(wParam);
+        std::string path = firstDroppedPath(drop);
+        DragFinish(drop);
+        dropFile(path);
+        return 0;
+    }
+    case kFileDropped:
+        dropFile(std::exchange(droppedPath_, std::string()));
+        return 0;
+    case WM_DESTROY:
+        revokeDropTargets();
+        return CTabView::windowProc(msg, wParam, lParam);
     default:
         return CTabView::windowProc(msg, wParam, lParam);
     }

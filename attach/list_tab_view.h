@@ -19,6 +19,8 @@
 #include "views/view_context.h"
 
 class CBusyDlg;
+class FileDropTarget;
+class RefusingDropTarget;
 
 class CListTabView : public CTabView, public CurrentText {
 public:
@@ -103,6 +105,13 @@ private:
     void extractSelected();
     void openSelected();
 
+    // Exchange with the shell: a file dropped on the pane is added, rows
+    // dragged out of the list arrive as files.
+    void dropFile(const std::string& path);
+    void dragOut();
+    void registerDropTargets();
+    void revokeDropTargets();
+
     LRESULT onNotify(NMHDR& header);
     void onControlCommand(HWND control, int code);
     void openSearchResult();
@@ -122,6 +131,10 @@ private:
     HACCEL accelerators_ = nullptr;
 
     int renameRow_ = -1;  // the row whose title is being edited, or -1
+
+    FileDropTarget* fileTarget_ = nullptr;      // on the tab control: headers, memo and search pages
+    RefusingDropTarget* listTarget_ = nullptr;  // on the attachments list
+    std::string droppedPath_;                   // an OLE drop, added once the drop has returned
 
     // A store under way: the cancel flag its worker reads, the busy dialog.
     std::shared_ptr<std::atomic<bool>> cancel_;

@@ -109,6 +109,23 @@ AttachmentContent PaneStore::content(int attachId) {
     return content;
 }
 
+bool PaneStore::isLinked(int attachId) {
+    DbSqlBuffer b;
+    store::DbQuery q = db_.query(b.format(sql::kAttachmentKind, attachId));
+    if (q.eof()) throw store::CppSQLite3Exception(store::kLayerError, "The attachment no longer exists");
+    return q.getIntField(0) == 1;
+}
+
+int PaneStore::recordedSize(int attachId) {
+    try {
+        DbSqlBuffer b;
+        store::DbQuery q = db_.query(b.format(sql::kAttachmentSize, attachId));
+        return q.eof() ? -1 : q.getIntField(0);
+    } catch (const store::CppSQLite3Exception&) {
+        return -1;
+    }
+}
+
 std::optional<std::string> PaneStore::memo(int itemId) {
     DbSqlBuffer b;
     store::DbQuery q = db_.query(b.format(sql::kLoadMemo, itemId));

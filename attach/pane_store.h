@@ -65,6 +65,10 @@ public:
     void remove(int attachId);
     // Throws when there is no such attachment or its data does not decode.
     AttachmentContent content(int attachId);
+    // Whether the attachment keeps only a path; throws when it is gone.
+    bool isLinked(int attachId);
+    // The size the attachment was recorded with; -1 when it cannot be read.
+    int recordedSize(int attachId);
 
     // The memo of text `itemId` ("" for NULL); nothing when the text has no
     // content row.

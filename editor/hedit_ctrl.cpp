@@ -870,7 +870,7 @@ bool CHEditCtrl::Paste() {
 
 void CHEditCtrl::dragOut(int x, int y) {
     TextDataObject* data = TextDataObject::create(core_.selectedText());
-    TextDropSource* source = new TextDropSource;
+    LeftButtonDropSource* source = new LeftButtonDropSource;
     const POINT down = toScreen(hwnd(), x, y);
     core_.beginDragOut();
     dragSource_ = true;

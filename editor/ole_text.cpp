@@ -89,11 +89,3 @@ HRESULT TextDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
     FORMATETC f = textFormat(CF_TEXT);
     return SHCreateStdEnumFmtEtc(1, &f, out);
 }
-
-// --- TextDropSource ------------------------------------------------------------------
-
-HRESULT TextDropSource::QueryContinueDrag(BOOL escape, DWORD keys) {
-    if (escape) return DRAGDROP_S_CANCEL;
-    if (!(keys & MK_LBUTTON)) return DRAGDROP_S_DROP;
-    return S_OK;
-}

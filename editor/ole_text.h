@@ -1,6 +1,5 @@
-// Text through OLE: a data object offering one block of text as CF_TEXT, a
-// drop source driven by the left button and Escape, and reading text out
-// of a data object (the clipboard's or a drop's).
+// Text through OLE: a data object offering one block of text as CF_TEXT,
+// and reading text out of a data object (the clipboard's or a drop's).
 #pragma once
 
 #include <windows.h>
@@ -8,33 +7,7 @@
 
 #include <string>
 
-// IUnknown for an object of one interface, made with new: it starts with
-// one reference and deletes itself when the last one is released.
-template <class Interface>
-class ComObject : public Interface {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == __uuidof(Interface)) {
-            *out = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return ULONG(left);
-    }
-
-protected:
-    virtual ~ComObject() = default;
-
-private:
-    LONG references_ = 1;
-};
+#include "fw/ole.h"
 
 // A data object holding one global memory block of zero-terminated text,
 // offered as CF_TEXT.
@@ -59,14 +32,6 @@ private:
     explicit TextDataObject(HGLOBAL block) : block_(block) {}
     ~TextDataObject() override;
     HGLOBAL block_;
-};
-
-// The drop source of a drag with the left button: Escape cancels, letting
-// go of the button drops.
-class TextDropSource : public ComObject<IDropSource> {
-public:
-    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override;
-    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
 
 // A global memory block of `text` and its terminating zero; null on failure.

@@ -80,7 +80,7 @@ LRESULT CALLBACK peerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         if (peer.source) {
             TextDataObject* data = TextDataObject::create(readAll(peer.file));
-            TextDropSource* source = new TextDropSource;
+            LeftButtonDropSource* source = new LeftButtonDropSource;
             DWORD effect = DROPEFFECT_NONE;
             if (data) DoDragDrop(data, source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
             if (data) data->Release();
