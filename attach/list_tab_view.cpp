@@ -730,9 +730,11 @@ void CListTabView::openSearchResult() {
 
 // --- exchange with the shell -------------------------------------------------------------
 
-// Without OLE in the thread only the shell's file drops reach the pane.
+// Without OLE in the thread only the shell's file drops reach the pane.  An
+// OLE drop reaches a disabled window too: while a store holds the main
+// window disabled, nothing is taken.
 void CListTabView::registerDropTargets() {
-    fileTarget_ = new FileDropTarget([this] { return IsWindowEnabled(list_) != FALSE; },
+    fileTarget_ = new FileDropTarget([this] { return IsWindowEnabled(list_) && IsWindowEnabled(topWindow()); },
                                      [this](const std::string& path) {
                                          droppedPath_ = path;
                                          PostMessageA(hwnd(), kFileDropped, 0, 0);
@@ -764,7 +766,7 @@ void CListTabView::revokeDropTargets() {
 // A dropped file goes to the add decision as it is: the add dialog's check
 // box plays no part, the link-only flag does.
 void CListTabView::dropFile(const std::string& path) {
-    if (!IsWindowEnabled(list_)) return;
+    if (!IsWindowEnabled(list_) || !IsWindowEnabled(topWindow())) return;
     showPage(kAttachPage);
     addAttachment(path);
 }

@@ -258,9 +258,7 @@ TEST_F(EditorExchange, CutTakesTheSelectionToTheClipboardAndUndoBringsItBack) {
     EXPECT_TRUE(textIs("one two three"));
 }
 
-// Disabled: on the merged program the Ctrl-drag moved instead of copying under the
-// 64-bit Wine build; to be looked into.
-TEST_F(EditorExchange, DISABLED_DraggingTheSelectionMovesItCopiesItWithCtrlAndAClickClearsIt) {
+TEST_F(EditorExchange, DraggingTheSelectionMovesItCopiesItWithCtrlAndAClickClearsIt) {
     setText("alpha beta gamma");
     selectWord(at(2), {0, 5});
     // Moved behind "gamma": the moved text is the selection.

@@ -1,6 +1,6 @@
 // The library survives the program being killed in the middle of a write:
-// a save of a large text, a rename, the delete of a large folder and a
-// compaction.  Each operation runs once to the end to learn how long it
+// a save of a large text, the store of a 5 MB attachment, a rename, the
+// delete of a large folder and a compaction.  Each operation runs once to the end to learn how long it
 // takes, then again and again with the process terminated (no clean-up of
 // any kind) at a random moment within that time.  After every kill the file
 // opens with the pass phrase, the integrity check passes, the operation
@@ -13,7 +13,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "tests/e2e/main_window_fixture.h"
+#include "store/db_binary.h"
+#include "tests/e2e/pane_fixture.h"
 
 namespace {
 
@@ -32,10 +33,10 @@ unsigned seed() {
     return s ? unsigned(std::strtoul(s, nullptr, 10)) : unsigned(GetTickCount());
 }
 
-class Kill : public e2e::MainWindowTest {
+class Kill : public e2e::pane::PaneTest {
 protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
+        PaneTest::SetUp();
         const unsigned s = seed();
         std::printf("[ kill seed %u ]\n", s);
         random_.seed(s);
@@ -140,6 +141,51 @@ TEST_F(Kill, SavingALargeText) {
                           std::to_string(id) + ";");
         EXPECT_EQ(tail, Rows{"1"}) << "the end of the text is its own";
         EXPECT_EQ(untouched("ItemId <> " + std::to_string(id)), before);
+        if (HasFatalFailure()) return;
+    }
+}
+
+// A 5 MB attachment is stored in one transaction: after a kill it is there
+// whole, with its exact bytes, or not at all.
+TEST_F(Kill, StoringAFiveMegabyteAttachment) {
+    const int id = addNode(1, 0, 1, "a.cpp");
+    addNode(1, 1, 1, "other.txt");
+    prepare("UPDATE content_tbl SET content = 'kept', memo = 'kept memo';");
+    const std::string bytes = e2e::pane::pattern(5242880, 11);
+    e2e::writeFile(file("five.bin"), bytes);
+    const std::string before = untouched("1");
+    const std::string rowsOf = "SELECT COUNT(*) FROM attach_tbl WHERE ItemId = " + std::to_string(id) + ";";
+
+    int operationMs = 0;
+    for (int round = 0; round <= killsPerOperation(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int was = std::stoi(query(rowsOf)[0]);
+        start();
+        openText("a.cpp");
+        addThroughDialog(file("five.bin"), false);
+        const DWORD began = GetTickCount();
+        if (round == 0) {
+            waitUntilUsable();
+            ASSERT_TRUE(attachmentsAre({"0|five.bin|5.00 MB"}));
+            operationMs = std::max(1, elapsedSince(began));
+            std::printf("[ storing 5 MB took %d ms ]\n", operationMs);
+            ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);
+        } else {
+            killAfter(killDelay(operationMs));
+        }
+        expectSound();
+        const int now = std::stoi(query(rowsOf)[0]);
+        EXPECT_TRUE(now == was || now == was + 1) << now << " attachments after " << was;
+        EXPECT_EQ(query("SELECT COUNT(*) FROM attach_tbl WHERE filesize <> 5242880 OR title <> 'five.bin';"), Rows{"0"});
+        if (now > was) {
+            Rows data = query("SELECT filedata FROM attach_tbl ORDER BY AttachId DESC LIMIT 1;");
+            store::DbBinary binary;
+            binary.setEncoded(data[0].c_str());
+            EXPECT_TRUE(binary.getBinaryLength() == int(bytes.size()) &&
+                        std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const char*>(binary.getBinary())))
+                << "the stored bytes are the file's";
+        }
+        EXPECT_EQ(untouched("1"), before);
         if (HasFatalFailure()) return;
     }
 }

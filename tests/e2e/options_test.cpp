@@ -612,9 +612,7 @@ Metrics fontMetrics(const char* face, int points, const std::string& text) {
     return {tm.tmHeight + 1, width};
 }
 
-// Disabled: under the 64-bit Wine build on a loaded machine the OK of this test
-// was seen to hang the driver (the dialog stayed open); to be looked into.
-TEST_F(Options, DISABLED_AfterOkOpenEditorsShowTheNewFontAndTheAutoSaveRunsAtTheNewInterval) {
+TEST_F(Options, AfterOkOpenEditorsShowTheNewFontAndTheAutoSaveRunsAtTheNewInterval) {
     addNode(1, 1, 1, "a.c");
     addNode(1, 2, 1, "b.c");
     start();

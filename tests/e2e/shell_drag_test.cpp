@@ -140,7 +140,9 @@ protected:
         if (shift) e2e::holdKey(VK_SHIFT, true);
         EXPECT_TRUE(hoverUntil(to, "the folder under the drag", [&] { return folderWindow.caption(); },
                                std::string("folder: over")));
-        if (shotName) EXPECT_FALSE(e2e::screenshot(shotName).empty());
+        if (shotName) {
+            EXPECT_FALSE(e2e::screenshot(shotName).empty());
+        }
         e2e::leftButtonAt(to.x, to.y, false);
         if (shift) e2e::holdKey(VK_SHIFT, false);
     }
