@@ -5,8 +5,10 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <io.h>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "attach/attachment_rules.h"
@@ -22,6 +24,16 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 constexpr std::size_t kCopyBlock = 1048576;
+
+// Removes the file `path`; a folder there is left alone (std::remove would
+// take an empty one away on POSIX systems).
+void removeFile(const std::string& path) {
+#ifdef _WIN32
+    _unlink(path.c_str());
+#else
+    unlink(path.c_str());
+#endif
+}
 
 // A file written under a temporary name beside its target and put in the
 // target's place only once all of it is written: a failure leaves the
@@ -57,7 +69,7 @@ public:
         bool ok = std::fflush(file_.get()) == 0;
         ok = std::fclose(file_.release()) == 0 && ok;
         if (ok) {
-            std::remove(target_.c_str());
+            removeFile(target_);
             ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
         }
         if (!ok) std::remove(temp_.c_str());

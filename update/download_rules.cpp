@@ -10,11 +10,13 @@ namespace update {
 std::string remainingText(std::int64_t remainingBytes, std::int64_t bytesPerSecond) {
     if (bytesPerSecond <= 0 || remainingBytes < 0) return "--分--秒";
     std::int64_t seconds = remainingBytes / bytesPerSecond;
+    // The minutes as a 64-bit count: a Content-Length of many terabytes at a
+    // slow speed is more minutes than an int holds.
     char text[64];
     if (seconds <= 60)
         std::snprintf(text, sizeof text, "%d秒", int(seconds));
     else
-        std::snprintf(text, sizeof text, "%d分%d秒", int(seconds / 60), int(seconds % 60));
+        std::snprintf(text, sizeof text, "%lld分%d秒", static_cast<long long>(seconds / 60), int(seconds % 60));
     return text;
 }
 

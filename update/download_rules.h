@@ -18,7 +18,8 @@ struct ProgressDisplay {
 };
 
 // The remaining time at `bytesPerSecond`: up to 60 seconds "%d秒", above
-// "%d分%d秒"; "--分--秒" at a speed of 0 or an unknown total (negative).
+// "%d分%d秒" (the minutes however many); "--分--秒" at a speed of 0 or an
+// unknown total (negative).
 std::string remainingText(std::int64_t remainingBytes, std::int64_t bytesPerSecond);
 
 // Follows one download.  The speed is the average over the whole time

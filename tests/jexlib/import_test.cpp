@@ -5,8 +5,11 @@
 
 #include <fstream>
 
+#include <sqlite3.h>
+
 #include "jexlib/commands.h"
 #include "jexlib/files.h"
+#include "store/db_connection.h"
 #include "store/schema.h"
 #include "tests/jexlib/sample_library.h"
 #include "tests/store/fault_vfs.h"
@@ -103,6 +106,109 @@ TEST_F(ImportTest, AWriteFailingAtTheDiskLeavesTheLibraryAsItWas) {
     }
     Capture c;
     EXPECT_EQ(jexlib::checkLibrary(target, c).problems, 0) << c.all();
+}
+
+// The library opened as the program opens it (which plays back a journal
+// a failed import had to leave): whether it is intact, and its rows.
+std::pair<bool, std::vector<std::string>> openedAsTheProgramDoes(const fs::path& library) {
+    store::DbConnection db;
+    store::openSnippetDatabase(db, jexlib::utf8Path(library).c_str(), true);
+    std::vector<std::string> out;
+    for (const char* statement : {"PRAGMA integrity_check;", "SELECT * FROM tree_tbl ORDER BY ItemId;",
+                                  "SELECT rowid, * FROM content_tbl ORDER BY rowid;",
+                                  "SELECT AttachId, ItemId, title, filesize, bStorePath, length(filedata) FROM "
+                                  "attach_tbl ORDER BY AttachId;",
+                                  "SELECT * FROM sqlite_sequence ORDER BY name;"}) {
+        for (store::DbQuery q = db.query(statement); !q.eof(); q.nextRow()) {
+            std::string row;
+            for (int i = 0; i < q.numFields(); ++i) row += std::string(i ? "|" : "") + q.getStringField(i, "<null>");
+            out.push_back(row);
+        }
+    }
+    bool intact = !out.empty() && out[0] == "ok";
+    return {intact, out};
+}
+
+// The import of the 5 MB sample makes some thousand writes: the first
+// eight, the last four and every `step`th between them fail in turn, once
+// or as a disk that stays full.  Each failure is reported and leaves the
+// library (existing) or no file at all (new); once the disk is mended the
+// import goes through.
+class ImportFaultTest : public ImportTest {
+protected:
+    int writesOfAWholeImport(const fs::path& library) {
+        fs::path copy = dir / "count.db";
+        if (fs::exists(library)) fs::copy_file(library, copy);
+        testing_vfs::faultPlan() = {};
+        jexlib::ImportOptions options;
+        options.connection.baseVfs = testing_vfs::faultVfs();
+        Capture c;
+        jexlib::importFolder(exported, copy, options, c);
+        int writes = testing_vfs::faultPlan().databaseWrites;
+        fs::remove(copy);
+        return writes;
+    }
+
+    template <typename Check>
+    int failEachWrite(const fs::path& library, const testing_vfs::FaultPlan& kind, int step, Check check) {
+        int writes = writesOfAWholeImport(library);
+        int failed = 0;
+        for (int at = 1; at <= writes; at = (at < 8 || at >= writes - 4) ? at + 1 : std::min(at + step, writes - 4)) {
+            SCOPED_TRACE("failing at write " + std::to_string(at) + " of " + std::to_string(writes));
+            testing_vfs::faultPlan() = kind;
+            testing_vfs::faultPlan().failDatabaseWriteAt = at;
+            jexlib::ImportOptions options;
+            options.connection.baseVfs = testing_vfs::faultVfs();
+            Capture c;
+            try {
+                jexlib::importFolder(exported, library, options, c);
+                ADD_FAILURE() << "a failed write reported as success";
+            } catch (const jexlib::Failure& f) {
+                EXPECT_THAT(f.what(), HasSubstr("nothing was imported"));
+            }
+            EXPECT_TRUE(testing_vfs::faultPlan().writeFaultReached());
+            testing_vfs::faultPlan() = {};
+            ++failed;
+            check();
+            if (::testing::Test::HasFailure()) break;
+        }
+        return failed;
+    }
+};
+
+TEST_F(ImportFaultTest, EveryWriteIntoAnExistingLibraryFailingLeavesItAsItWas) {
+    auto before = openedAsTheProgramDoes(target);
+    ASSERT_TRUE(before.first);
+    testing_vfs::FaultPlan full;
+    full.failCode = SQLITE_FULL;
+    full.keepFailing = true;
+    for (const testing_vfs::FaultPlan& kind : {testing_vfs::FaultPlan{}, full}) {
+        SCOPED_TRACE(kind.keepFailing ? "full disk" : "one failing write");
+        int failed = failEachWrite(target, kind, 149, [&] {
+            EXPECT_TRUE(openedAsTheProgramDoes(target) == before);
+            EXPECT_FALSE(fs::exists(dir / "target.db-journal"));
+        });
+        EXPECT_GE(failed, 15);
+    }
+    Capture c;
+    EXPECT_EQ(jexlib::importFolder(exported, target, {}, c).texts, 17);
+    EXPECT_EQ(jexlib::checkLibrary(target, c).problems, 0) << c.all();
+}
+
+TEST_F(ImportFaultTest, ANewLibraryOnAFullDiskLeavesNoFileBehind) {
+    testing_vfs::FaultPlan full;
+    full.failCode = SQLITE_FULL;
+    full.keepFailing = true;
+    const fs::path made = dir / "new.db";
+    int failed = failEachWrite(made, full, 211, [&] {
+        EXPECT_FALSE(fs::exists(made));
+        EXPECT_FALSE(fs::exists(dir / "new.db.jexlib-new"));
+        EXPECT_FALSE(fs::exists(dir / "new.db.jexlib-new-journal"));
+    });
+    EXPECT_GE(failed, 10);
+    Capture c;
+    EXPECT_TRUE(jexlib::importFolder(exported, made, {}, c).newLibrary);
+    EXPECT_EQ(jexlib::checkLibrary(made, c).problems, 0) << c.all();
 }
 
 TEST_F(ImportTest, ANewLibraryAppearsOnlyWhenTheImportIsComplete) {

@@ -22,14 +22,19 @@ FaultFile* self(sqlite3_file* f) { return reinterpret_cast<FaultFile*>(f); }
 
 int fClose(sqlite3_file* f) { return self(f)->real()->pMethods->xClose(self(f)->real()); }
 int fRead(sqlite3_file* f, void* b, int n, sqlite3_int64 o) {
+    FaultPlan& plan = faultPlan();
+    if ((self(f)->flags & SQLITE_OPEN_MAIN_DB) && ++plan.databaseReads == plan.failDatabaseReadAt)
+        return SQLITE_IOERR_READ;
     return self(f)->real()->pMethods->xRead(self(f)->real(), b, n, o);
 }
 int fWrite(sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
     FaultPlan& plan = faultPlan();
     if (self(f)->flags & SQLITE_OPEN_MAIN_DB) {
-        if (++plan.databaseWrites == plan.failDatabaseWriteAt) {
+        ++plan.databaseWrites;
+        if (plan.databaseWrites == plan.failDatabaseWriteAt ||
+            (plan.keepFailing && plan.writeFaultReached())) {
             if (plan.exitInstead) std::_Exit(77);
-            return SQLITE_IOERR_WRITE;
+            return plan.failCode ? plan.failCode : SQLITE_IOERR_WRITE;
         }
     } else if (self(f)->flags & SQLITE_OPEN_MAIN_JOURNAL) {
         ++plan.journalWrites;

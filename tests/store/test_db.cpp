@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "store/page_key.h"
+#include "store/schema.h"
 
 namespace fs = std::filesystem;
 
@@ -102,6 +103,29 @@ std::vector<std::string> rows(store::DbConnection& db, const char* sql) {
         out.push_back(row);
     }
     return out;
+}
+
+std::vector<std::string> snippetRows(store::DbConnection& db) {
+    std::vector<std::string> out;
+    for (const char* sql : {"SELECT ItemId, pId, turn, type, SynId, title FROM tree_tbl ORDER BY ItemId;",
+                            "SELECT rowid, ItemId, content, memo FROM content_tbl ORDER BY rowid;",
+                            "SELECT AttachId, ItemId, title, filesize, bStorePath, filedata FROM attach_tbl "
+                            "ORDER BY AttachId;",
+                            "SELECT name, seq FROM sqlite_sequence ORDER BY name;"}) {
+        std::vector<std::string> part = rows(db, sql);
+        out.push_back(sql);
+        out.insert(out.end(), part.begin(), part.end());
+    }
+    return out;
+}
+
+Reopened reopen(const std::string& path) {
+    store::DbConnection db;
+    store::openSnippetDatabase(db, path.c_str(), true);
+    Reopened r;
+    r.intact = rows(db, "PRAGMA integrity_check;") == std::vector<std::string>{"ok"};
+    r.rows = snippetRows(db);
+    return r;
 }
 
 }  // namespace testdb

@@ -37,4 +37,16 @@ std::vector<std::string> plainRows(const std::string& path, const char* sql);
 // The same through a keyed DbConnection.
 std::vector<std::string> rows(store::DbConnection& db, const char* sql);
 
+// Everything a snippet database holds but its times (which an operation run
+// again stamps anew): the tree, the contents, the attachments with their
+// data, and the AUTOINCREMENT counters, each in id order.
+std::vector<std::string> snippetRows(store::DbConnection& db);
+
+// The snippet database `path` opened afresh, as the next start opens it.
+struct Reopened {
+    bool intact = false;            // its integrity check says "ok"
+    std::vector<std::string> rows;  // its snippetRows
+};
+Reopened reopen(const std::string& path);
+
 }  // namespace testdb

@@ -15,6 +15,16 @@ TEST(RemainingTime, SecondsUpToAMinuteThenMinutesAndSeconds) {
     EXPECT_EQ(remainingText(36000, 10), "60分0秒");
 }
 
+// A server that announces a Content-Length of exabytes: the minutes are
+// more than an int holds and must not wrap round to a negative count.
+TEST(RemainingTime, MinutesBeyondAnIntStayPositive) {
+    EXPECT_EQ(remainingText(7727841969110780000, 857 * 1024), "146766251905分5秒");
+    DownloadProgress progress(INT64_MAX);
+    auto d = progress.onBlock(35906000000, 40);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->remaining.find('-'), std::string::npos) << d->remaining;
+}
+
 TEST(RemainingTime, UnknownWithoutSpeedOrTotal) {
     EXPECT_EQ(remainingText(5000, 0), "--分--秒");
     EXPECT_EQ(remainingText(-1, 100), "--分--秒");
