@@ -95,7 +95,10 @@ protected:
 
     // A fresh copy of the library to work on.
     std::unique_ptr<Round> fresh() {
-        fs::copy_file(pristine, work, fs::copy_options::overwrite_existing);
+        // Removed first: the Windows runtime's copy_file refuses to overwrite
+        // even when told to.
+        fs::remove(work);
+        fs::copy_file(pristine, work);
         fs::remove(work + "-journal");
         return std::make_unique<Round>(work);
     }

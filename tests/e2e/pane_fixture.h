@@ -80,6 +80,15 @@ protected:
     HWND resultList() { return e2e::findDescendant(paneTabs(), WC_LISTVIEWA, 1004); }
     HWND memo() { return e2e::findDescendant(paneTabs(), "Edit", 1005); }
     HWND renameEdit() { return e2e::findDescendant(paneView(), "Edit", 1006); }
+    // The rename edit once it shows (after F2), or null.
+    HWND shownRenameEdit() {
+        HWND edit = nullptr;
+        auto shown = e2e::waitFor("the rename edit shown", [&] {
+            edit = renameEdit();
+            return edit != nullptr && IsWindowVisible(edit) != FALSE;
+        }, true);
+        return shown ? edit : nullptr;
+    }
     int paneTab() { return int(SendMessageA(paneTabs(), TCM_GETCURSEL, 0, 0)); }
 
     // The rows of a list view, columns joined by "|".
@@ -128,10 +137,13 @@ protected:
     int selectedRow(HWND list) { return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED)); }
     // Clicks a row (in its second column) until it is selected and the list
     // has the keyboard, so that a key pressed next reaches the list.
+    // A repeated click lands 12 pixels from the last one, so that two of
+    // them never make a double click (which opens the attachment).
     void clickRow(HWND list, int row) {
         RECT r = rowRect(list, row);
+        int attempt = 0;
         ASSERT_TRUE(e2e::repeatUntil(
-            list, [&] { e2e::click(r.left + 80, (r.top + r.bottom) / 2); }, "the selected row",
+            list, [&] { e2e::click(r.left + 80 + 12 * (attempt++ % 2), (r.top + r.bottom) / 2); }, "the selected row",
             [&] { return selectedRow(list); }, row));
         ASSERT_TRUE(e2e::waitForKeyboard(list));
     }

@@ -162,9 +162,8 @@ TEST_F(Attachments, RenamingInPlacePreselectsUpToTheLastDot) {
     ASSERT_TRUE(attachmentsAre({"0|report.final.doc|6 B"}));
     clickRow(attachList(), 0);
     e2e::pressKey(VK_F2);
-    HWND edit = renameEdit();
+    HWND edit = shownRenameEdit();
     ASSERT_TRUE(edit);
-    ASSERT_TRUE(e2e::waitFor("the rename edit shown", [&] { return IsWindowVisible(edit) != FALSE; }, true));
     EXPECT_EQ(e2e::windowText(edit), "report.final.doc");
     LRESULT selection = SendMessageA(edit, EM_GETSEL, 0, 0);
     EXPECT_EQ(LOWORD(selection), 0);
@@ -275,8 +274,8 @@ TEST_F(Opening, AStoredAttachmentOpensFromTheTemporaryFolderEvenUnderAHostileTit
     // A title that climbs out of the folder, given in place.
     clickRow(attachList(), 1);
     e2e::pressKey(VK_F2);
-    HWND edit = renameEdit();
-    ASSERT_TRUE(e2e::waitFor("the rename edit shown", [&] { return IsWindowVisible(edit) != FALSE; }, true));
+    HWND edit = shownRenameEdit();
+    ASSERT_TRUE(edit);
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
     ASSERT_TRUE(e2e::typeInto(edit, "..\\..\\evil.jexopen"));
     e2e::pressKey(VK_RETURN);

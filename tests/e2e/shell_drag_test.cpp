@@ -258,8 +258,8 @@ TEST_F(ShellDrag, StoredAttachmentsArriveInTheFolderWithTheirTitlesAndExactBytes
     // A title that climbs out of the folder arrives inside it.
     clickRow(attachList(), 1);
     e2e::pressKey(VK_F2);
-    HWND edit = renameEdit();
-    ASSERT_TRUE(e2e::waitFor("the rename edit shown", [&] { return IsWindowVisible(edit) != FALSE; }, true));
+    HWND edit = shownRenameEdit();
+    ASSERT_TRUE(edit);
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
     ASSERT_TRUE(e2e::typeInto(edit, "..\\second.bin"));
     e2e::pressKey(VK_RETURN);

@@ -60,7 +60,10 @@ protected:
     void TearDown() override { faultPlan() = {}; }
 
     std::unique_ptr<store::DbConnection> fresh() {
-        fs::copy_file(pristine, work, fs::copy_options::overwrite_existing);
+        // Removed first: the Windows runtime's copy_file refuses to overwrite
+        // even when told to.
+        fs::remove(work);
+        fs::copy_file(pristine, work);
         fs::remove(work + "-journal");
         store::DbConnection::Options options;
         options.baseVfs = testing_vfs::faultVfs();
