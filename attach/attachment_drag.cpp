@@ -24,14 +24,6 @@ HGLOBAL copyOf(const void* bytes, SIZE_T size) {
     return block;
 }
 
-HGLOBAL copyOf(HGLOBAL block) {
-    const void* bytes = GlobalLock(block);
-    if (!bytes) return nullptr;
-    HGLOBAL copy = copyOf(bytes, GlobalSize(block));
-    GlobalUnlock(block);
-    return copy;
-}
-
 // A movable global block filled as the bytes come, grown as needed and cut
 // to what was written at the end.
 class GlobalBuilder {
@@ -197,7 +189,8 @@ HRESULT AttachmentDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
     if (offeredHere != S_OK) return offeredHere;
     HGLOBAL block = nullptr;
     if (format->cfFormat == descriptorFormat_) {
-        block = copyOf(block_);
+        // Every reader gets a copy of its own to free.
+        block = static_cast<HGLOBAL>(OleDuplicateData(block_, descriptorFormat_, 0));
         if (!block) return E_OUTOFMEMORY;
     } else {
         // The contents of one file, produced now.  A failed rendering hands
@@ -219,11 +212,6 @@ HRESULT AttachmentDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
     medium->hGlobal = block;
     medium->pUnkForRelease = nullptr;
     return S_OK;
-}
-
-HRESULT AttachmentDataObject::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
-    if (out) out->ptd = nullptr;
-    return DATA_S_SAMEFORMATETC;
 }
 
 HRESULT AttachmentDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {

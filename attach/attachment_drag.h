@@ -58,7 +58,7 @@ public:
 std::string firstDroppedPath(HDROP drop);
 
 // The data of one drag of attachments out of the list.
-class AttachmentDataObject : public ComObject<IDataObject> {
+class AttachmentDataObject : public ReadOnlyDataObject {
 public:
     // Produces the bytes of descriptor `index` into the sink; false when it
     // could not (after saying why, where there is something to say).
@@ -74,16 +74,8 @@ public:
     static AttachmentDataObject* forVirtualFiles(const std::vector<File>& files, Renderer render);
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override;
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
     AttachmentDataObject() = default;

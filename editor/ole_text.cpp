@@ -79,11 +79,6 @@ HRESULT TextDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
     return S_OK;
 }
 
-HRESULT TextDataObject::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
-    if (out) out->ptd = nullptr;
-    return DATA_S_SAMEFORMATETC;
-}
-
 HRESULT TextDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
     if (direction != DATADIR_GET) return E_NOTIMPL;
     FORMATETC f = textFormat(CF_TEXT);

@@ -34,6 +34,24 @@ private:
     LONG references_ = 1;
 };
 
+// A data object that only offers data to read: the parts of IDataObject no
+// reader of ours needs answer that they are not there.  GetData,
+// QueryGetData and EnumFormatEtc are the offering object's own.
+class ReadOnlyDataObject : public ComObject<IDataObject> {
+public:
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        if (out) out->ptd = nullptr;
+        return DATA_S_SAMEFORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+};
+
 // The drop source of a drag with the left button: Escape cancels, letting
 // go of the button drops.
 class LeftButtonDropSource : public ComObject<IDropSource> {

@@ -136,6 +136,13 @@ protected:
     // out of the list has begun (the drag loop holds the mouse); returns
     // where the pointer is.
     POINT startListDrag(int row) {
+        return pressRowAndNudgeUntil(row, "the drag out of the list",
+                                     [&] { return e2e::threadInfo(attachList()).hwndCapture != nullptr; });
+    }
+    // Presses row `row` and moves the pointer a few pixels at a time until
+    // `happened`; returns where the pointer is.
+    template <class Probe>
+    POINT pressRowAndNudgeUntil(int row, const std::string& what, Probe happened) {
         POINT from = rowPoint(row);
         e2e::moveMouse(from.x, from.y);
         e2e::leftButtonAt(from.x, from.y, true);
@@ -148,7 +155,7 @@ protected:
                 at = {from.x + 3 * step, from.y + 2 * step};
                 e2e::moveMouse(at.x, at.y);
             },
-            "the drag out of the list", [&] { return e2e::threadInfo(attachList()).hwndCapture != nullptr; }, true));
+            what, happened, true));
         return at;
     }
 
@@ -299,20 +306,11 @@ TEST_F(ShellDrag, ALinkedAttachmentArrivesAsItsFileAndShiftMovesTheFile) {
     EXPECT_FALSE(e2e::fileExists(file("linked.txt"))) << "a move moves the user's file";
 
     // The link now leads nowhere: no drag, the message says so.
-    POINT from = rowPoint(0);
-    e2e::moveMouse(from.x, from.y);
-    e2e::leftButtonAt(from.x, from.y, true);
-    int step = 0;
     HWND box = nullptr;
-    EXPECT_TRUE(e2e::repeatUntil(
-        attachList(),
-        [&] {
-            step = step % 8 + 1;
-            e2e::moveMouse(from.x + 3 * step, from.y + 2 * step);
-        },
-        "the message instead of a drag",
-        [&] { return (box = program->findWindow(nullptr, e2e::kDialogClass)) != nullptr; }, true));
-    e2e::leftButtonAt(from.x, from.y, false);
+    POINT at = pressRowAndNudgeUntil(0, "the message instead of a drag", [&] {
+        return (box = program->findWindow(nullptr, e2e::kDialogClass)) != nullptr;
+    });
+    e2e::leftButtonAt(at.x, at.y, false);
     ASSERT_TRUE(box);
     EXPECT_EQ(e2e::messageBoxText(box), "附件链接路径已失效！");
     answer(box, IDOK);
