@@ -165,37 +165,17 @@ def write_bmp(path, rows):
         f.write(filehdr + header + pixels)
 
 
-def write_bmp_on_black(path, rows):
-    """24-bit bitmap for image lists that take black as the transparent colour."""
+def write_bmp_on(path, rows, mask):
+    """24-bit bitmap for an image list that takes `mask` (0 black or 255 white)
+    as the transparent colour; drawn pixels are kept one step off it."""
     h, w = len(rows), len(rows[0])
     stride = (w * 3 + 3) & ~3
+    keep_off = (lambda v: max(1, int(v))) if mask == 0 else (lambda v: min(254, int(v)))
     pixels = bytearray()
     for row in reversed(rows):
         line = bytearray()
         for r, g, b, a in row:
-            if a < 0.5:
-                line += bytes((0, 0, 0))
-            else:  # keep drawn pixels off pure black
-                line += bytes((max(1, int(b)), max(1, int(g)), max(1, int(r))))
-        pixels += line + bytes(stride - len(line))
-    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    filehdr = struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(pixels), 0, 0, 14 + len(header))
-    with open(path, "wb") as f:
-        f.write(filehdr + header + pixels)
-
-
-def write_bmp_on_white(path, rows):
-    """24-bit bitmap for image lists that take white as the transparent colour."""
-    h, w = len(rows), len(rows[0])
-    stride = (w * 3 + 3) & ~3
-    pixels = bytearray()
-    for row in reversed(rows):
-        line = bytearray()
-        for r, g, b, a in row:
-            if a < 0.5:
-                line += bytes((255, 255, 255))
-            else:  # keep drawn pixels off pure white
-                line += bytes((min(254, int(b)), min(254, int(g)), min(254, int(r))))
+            line += bytes((mask, mask, mask)) if a < 0.5 else bytes((keep_off(b), keep_off(g), keep_off(r)))
         pixels += line + bytes(stride - len(line))
     header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
     filehdr = struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(pixels), 0, 0, 14 + len(header))
@@ -269,12 +249,12 @@ def main():
         return [(box(x, y, 0, 0, 9, 14, 1.5), NAVY), (box(x, y, 1, 1, 8, 13, 1), BLUE), (box(x, y, 2, 2, 7, 6, 1), SKY)]
     write_bmp("busy_block.bmp", [row[:9] for row in render(block, 14)])
 
-    write_bmp_on_black("tree_folder.bmp", render(small_folder, 16))
-    write_bmp_on_black("tree_text.bmp", render(small_text, 16))
+    write_bmp_on("tree_folder.bmp", render(small_folder, 16), 0)
+    write_bmp_on("tree_text.bmp", render(small_text, 16), 0)
     strip = [render(i, 16) for i in (strip_new_text, strip_new_folder, strip_delete)]
     write_bmp("tree_tools.bmp", [sum((s[y] for s in strip), []) for y in range(16)])
     kinds = [render(i, 16) for i in (attach_stored, attach_linked)]
-    write_bmp_on_white("attach_kinds.bmp", [sum((s[y] for s in kinds), []) for y in range(16)])
+    write_bmp_on("attach_kinds.bmp", [sum((s[y] for s in kinds), []) for y in range(16)], 255)
 
 
 if __name__ == "__main__":
