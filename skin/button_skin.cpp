@@ -460,6 +460,10 @@ void ButtonSkin::mouseMove(POINT p) {
 }
 
 void ButtonSkin::press() {
+    // A mouse press takes the focus as a standard button's does: dialogs
+    // tell a click of their buttons from Enter in an edit by where the focus
+    // is, and an edit left this way checks its value.
+    if (!keyArmed_ && GetFocus() != hwnd()) SetFocus(hwnd());
     armed_ = true;
     if (!keyArmed_) hover_ = true;
     if (GetCapture() != hwnd()) SetCapture(hwnd());

@@ -176,25 +176,26 @@ TEST_F(ButtonsOnScreen, ADisabledButtonShowsItsNormalLookInGrey) {
 // Hover, press and release with the real mouse: the looks follow (the
 // fades end on them) and one click is reported.
 TEST_F(ButtonsOnScreen, APushButtonFadesToItsHoverAndDownLooksAndClicksOnRelease) {
+    // Sampled inside the focus rectangle (3 pixels in), which the press shows.
     HWND b = button(BS_PUSHBUTTON, 10, 10, 75, 23, 110);
-    EXPECT_EQ(waitForPixel(b, 3, 3, kButtonNormal), rgb(kButtonNormal));
+    EXPECT_EQ(waitForPixel(b, 6, 6, kButtonNormal), rgb(kButtonNormal));
     messageLog().clear();
     ASSERT_TRUE(moveMouse(screenPoint(b, 30, 10)));
-    EXPECT_EQ(waitForPixel(b, 3, 3, kButtonHover), rgb(kButtonHover));
+    EXPECT_EQ(waitForPixel(b, 6, 6, kButtonHover), rgb(kButtonHover));
     EXPECT_GE(messageLog().count(b, WM_TIMER, 1), 2) << "a fade of HoverTime 100 takes 4 ticks";
     ASSERT_TRUE(pressLeft());
-    EXPECT_EQ(waitForPixel(b, 3, 3, kButtonDown), rgb(kButtonDown));
+    EXPECT_EQ(waitForPixel(b, 6, 6, kButtonDown), rgb(kButtonDown));
     EXPECT_EQ(clicks(110), 0);
     ASSERT_TRUE(releaseLeft());
     EXPECT_EQ(clicks(110), 1);
-    EXPECT_EQ(waitForPixel(b, 3, 3, kButtonNormal), rgb(kButtonNormal));
+    EXPECT_EQ(waitForPixel(b, 6, 6, kButtonNormal), rgb(kButtonNormal));
 }
 
 // The mend: a release fires the button only when the press began on it
 // and the mouse comes up inside it.
 TEST_F(ButtonsOnScreen, AClickNeedsThePressToBeginOnTheButtonAndEndInsideIt) {
     HWND b = button(BS_PUSHBUTTON, 100, 100, 75, 23, 111);
-    EXPECT_EQ(waitForPixel(b, 3, 3, kButtonNormal), rgb(kButtonNormal));
+    EXPECT_EQ(waitForPixel(b, 6, 6, kButtonNormal), rgb(kButtonNormal));
     messageLog().clear();
     // Pressed elsewhere, dragged onto the button, released there.
     ASSERT_TRUE(moveMouse(screenPoint(host.hwnd(), 20, 200)));
@@ -205,15 +206,22 @@ TEST_F(ButtonsOnScreen, AClickNeedsThePressToBeginOnTheButtonAndEndInsideIt) {
     // Pressed on the button, released outside it: the rest look, no click.
     ASSERT_TRUE(moveMouse(screenPoint(b, 30, 12)));
     ASSERT_TRUE(pressLeft());
-    EXPECT_EQ(waitForPixel(b, 3, 3, kButtonDown), rgb(kButtonDown));
+    EXPECT_EQ(waitForPixel(b, 6, 6, kButtonDown), rgb(kButtonDown));
     ASSERT_TRUE(moveMouse(screenPoint(host.hwnd(), 20, 250)));
     ASSERT_TRUE(releaseLeft());
     EXPECT_EQ(clicks(111), 0);
-    EXPECT_EQ(waitForPixel(b, 3, 3, kButtonNormal), rgb(kButtonNormal));
+    EXPECT_EQ(waitForPixel(b, 6, 6, kButtonNormal), rgb(kButtonNormal));
     EXPECT_NE(GetCapture(), b);
-    // Pressed and released on it.
+    // Pressed and released on it; the press takes the focus from an edit,
+    // as a standard button's does (dialogs tell a click from Enter by it).
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 200, 100, 80, 21, host.hwnd(),
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetFocus(edit);
+    ASSERT_EQ(GetFocus(), edit);
     ASSERT_TRUE(clickAt(screenPoint(b, 40, 12)));
     EXPECT_EQ(clicks(111), 1);
+    EXPECT_EQ(GetFocus(), b);
+    DestroyWindow(edit);
 }
 
 // The box under the mouse, the mark wiped in from the left (the check
