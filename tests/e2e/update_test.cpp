@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "res/jexupdate_res.h"
+#include "res/resource.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/update_server.h"
 #include "tests/e2e/wait.h"
@@ -36,6 +37,7 @@ using e2e::UpdateServer;
 
 const char kUpdaterTitle[] = "jexsoft在线更新程序";
 const int kCmdCheckUpdate = 32830;
+const int kCmdOptions = 32778;
 const char kRunning[] = "1.0.0.0";  // the version the program is built with
 
 // --- processes and windows of any program ---------------------------------------------
@@ -234,6 +236,30 @@ TEST_F(UpdateCheck, NoAutomaticCheckWhenTheDaysAreZeroYetTheManualOneWorks) {
     manualCheck();
     expectBox("已经是最新版本！");
     EXPECT_EQ(requestsFor(url), 1);
+    EXPECT_EQ(lastUpdate(), "<missing>");
+    expectSilence();
+}
+
+// The options dialog's "立即检查" checks at once, with the settings as saved:
+// a period typed into the dialog but not applied is neither used nor
+// written.
+TEST_F(UpdateCheck, TheOptionsDialogsCheckNowChecksAtOnceWithoutSaving) {
+    std::string url = offer("same-options.ini", kRunning);
+    configure(url, 0, nullptr);
+    start();
+    PostMessageA(frame, WM_COMMAND, kCmdOptions, 0);
+    HWND dialog = program->waitForWindow("选项设置", e2e::kDialogClass);
+    ASSERT_TRUE(dialog);
+    HWND checkNow = nullptr;
+    ASSERT_TRUE(e2e::waitFor(
+        "the check-now button", [&] { return (checkNow = e2e::findDescendant(dialog, "Button", IDC_OPT_CHECK_NOW)) != nullptr; },
+        true));
+    PostMessageA(checkNow, BM_CLICK, 0, 0);
+    expectBox("已经是最新版本！");
+    EXPECT_EQ(requestsFor(url), 1);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(e2e::waitForGone(dialog));
+    EXPECT_EQ(e2e::iniString(ini, "UPDATE", "CheckDay"), "0");
     EXPECT_EQ(lastUpdate(), "<missing>");
     expectSilence();
 }
