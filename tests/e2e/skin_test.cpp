@@ -314,6 +314,11 @@ TEST_F(Skin, TheCaptionBoxesMaximiseRestoreMinimiseAndClose) {
     EXPECT_TRUE(e2e::waitFor("minimised", [&] { return IsIconic(frame) != FALSE; }, true));
     PostMessageA(frame, WM_SYSCOMMAND, SC_RESTORE, 0);
     ASSERT_TRUE(e2e::waitFor("minimised", [&] { return IsIconic(frame) != FALSE; }, false));
+    // No longer iconic comes before the restored size and the show.
+    ASSERT_TRUE(e2e::waitFor("shown with a client area", [&] {
+        SIZE size = e2e::clientSize(frame);
+        return IsWindowVisible(frame) && size.cx > 0 && size.cy > 0;
+    }, true));
     ASSERT_TRUE(e2e::waitForIdle(frame));
     SetForegroundWindow(frame);
     POINT close = captionBox(0);
