@@ -30,7 +30,7 @@ protected:
 };
 
 TEST_F(CodeView, TypedTextIsSavedWithCtrlSAndComesBackAfterARestart) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     EXPECT_EQ(codeTabLabels(), std::vector<std::string>{"欢迎！"});
     HWND page = welcomePage();
     ASSERT_TRUE(page);
@@ -67,7 +67,7 @@ TEST_F(CodeView, TypedTextIsSavedWithCtrlSAndComesBackAfterARestart) {
     EXPECT_TRUE(codeTabsAre({"main.cpp"}));
     ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);  // nothing unsaved: no question
 
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     select(find(top, "main.cpp"));
     openSelected();
@@ -81,7 +81,7 @@ TEST_F(CodeView, TypedTextIsSavedWithCtrlSAndComesBackAfterARestart) {
 
 TEST_F(CodeView, ClosingAnUnsavedTabAsksAndTheLastOneBringsBackTheWelcome) {
     addNode(1, 1, 1, "one.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     select(find(top, "one.c"));
     openSelected();
@@ -108,7 +108,7 @@ TEST_F(CodeView, ClosingATabBehindTheCurrentOneKeepsOneEditorAndTheMarksOnTheirO
     addNode(1, 1, 1, "a.c");
     addNode(1, 2, 1, "b.c");
     addNode(1, 3, 1, "c.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     for (const char* title : {"a.c", "b.c", "c.c"}) {
         select(find(top, title));
@@ -130,7 +130,7 @@ TEST_F(CodeView, ClosingATabBehindTheCurrentOneKeepsOneEditorAndTheMarksOnTheirO
 
 TEST_F(CodeView, ASaveThatFindsItsTextGoneFailsAndKeepsTheTextModified) {
     int id = addNode(1, 1, 1, "gone.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     select(find(top, "gone.c"));
     openSelected();
@@ -148,7 +148,7 @@ TEST_F(CodeView, ASaveThatFindsItsTextGoneFailsAndKeepsTheTextModified) {
 
 TEST_F(CodeView, ClosingTheProgramWithUnsavedTextsAsksOnce) {
     addNode(1, 1, 1, "a.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     select(find(top, "a.c"));
     openSelected();
@@ -174,7 +174,7 @@ TEST_F(CodeView, AutoSaveWritesEveryModifiedTextAndOnlyThose) {
     addNode(1, 2, 1, "second.c");
     addNode(1, 3, 1, "third.c");
     addNode(1, 4, 0, "folder");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     for (const char* title : {"first.c", "second.c", "third.c"}) {
         select(find(top, title));
@@ -194,7 +194,7 @@ TEST_F(CodeView, AutoSaveWritesEveryModifiedTextAndOnlyThose) {
 
 TEST_F(CodeView, RenamingAnOpenTextToAnotherExtensionSwitchesItsScheme) {
     addNode(1, 1, 1, "script.txt", 23);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     HTREEITEM item = find(top, "script.txt");
     select(item);

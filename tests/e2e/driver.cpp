@@ -33,8 +33,9 @@ void copyTree(const std::string& from, const std::string& to) {
         if (name == "." || name == "..") continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             copyTree(from + name + "\\", to + name + "\\");
-        else
-            CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE);
+        else if (!CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE))
+            std::fprintf(stderr, "copying %s%s failed: error %lu\n", from.c_str(), name.c_str(),
+                         static_cast<unsigned long>(GetLastError()));
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
@@ -106,8 +107,21 @@ bool Program::start() {
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + exe_ + "\"";
     if (!arguments_.empty()) commandLine += " " + arguments_;
-    return CreateProcessA(exe_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                          &startup, &info_) != FALSE;
+    // Under load Wine has been seen to refuse a start once; a second try
+    // tells a passing refusal from a missing or broken program, and each
+    // refusal is reported with its error for the log.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        if (CreateProcessA(exe_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                           &startup, &info_))
+            return true;
+        const DWORD error = GetLastError();
+        const DWORD attributes = GetFileAttributesA(exe_.c_str());
+        std::fprintf(stderr, "CreateProcess(%s) failed, attempt %d: error %lu, the file %s\n", exe_.c_str(), attempt,
+                     static_cast<unsigned long>(error),
+                     attributes == INVALID_FILE_ATTRIBUTES ? "is missing" : "exists");
+        Sleep(DWORD(500 * attempt));
+    }
+    return false;
 }
 
 bool Program::running() const {

@@ -385,7 +385,7 @@ TEST_F(EditKeys, CopyCutPasteAndUndoGoToTheEditControlOrTheEditorWithTheFocus) {
     e2e::ClipboardWriter clipboard;
     ASSERT_TRUE(clipboard.empty());
     addNode(1, 1, 1, "keys.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     select(find(top, "keys.c"));
     openSelected();

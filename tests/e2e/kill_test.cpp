@@ -109,7 +109,7 @@ TEST_F(Kill, SavingALargeText) {
     int operationMs = 0;
     for (int round = 0; round <= killsPerOperation(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        start();
+        ASSERT_NO_FATAL_FAILURE(start());
         expand(top);
         select(find(top, "big.txt"));
         openSelected();
@@ -160,7 +160,7 @@ TEST_F(Kill, StoringAFiveMegabyteAttachment) {
     for (int round = 0; round <= killsPerOperation(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const int was = std::stoi(query(rowsOf)[0]);
-        start();
+        ASSERT_NO_FATAL_FAILURE(start());
         openText("a.cpp");
         addThroughDialog(file("five.bin"), false);
         const DWORD began = GetTickCount();
@@ -202,7 +202,7 @@ TEST_F(Kill, RenamingAText) {
         Rows was = query("SELECT title FROM tree_tbl WHERE ItemId = " + std::to_string(id) + ";");
         ASSERT_EQ(was.size(), 1u);
         const std::string next = "name" + std::to_string(round + 1) + ".c";
-        start();
+        ASSERT_NO_FATAL_FAILURE(start());
         expand(top);
         select(find(top, was[0]));
         key(VK_F2);
@@ -239,7 +239,7 @@ TEST_F(Kill, DeletingALargeFolder) {
                 "' WHERE ItemId IN (SELECT ItemId FROM tree_tbl WHERE pId = " + std::to_string(folderId) + ");");
         const std::string before = untouched("ItemId <> " + std::to_string(folderId) + " AND pId <> " +
                                              std::to_string(folderId));
-        start();
+        ASSERT_NO_FATAL_FAILURE(start());
         expand(top);
         select(find(top, "doomed"));
         PostMessageA(tree, WM_KEYDOWN, VK_DELETE, 0);
@@ -285,7 +285,7 @@ TEST_F(Kill, CompactingTheLibrary) {
         if (round == 0)
             for (int i = 0; i < 100; ++i) addNode(1, i, 1, "kept" + std::to_string(i));
         const std::string before = untouched("1");
-        start();
+        ASSERT_NO_FATAL_FAILURE(start());
         const DWORD began = GetTickCount();
         PostMessageA(frame, WM_COMMAND, kCmdCompact, 0);
         if (round == 0) {

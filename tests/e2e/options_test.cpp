@@ -253,7 +253,7 @@ TEST_F(Options, FivePagesInTheirPlacesChosenInTheNavigationList) {
     setIni("BASIC", "CodeTab", "1");
     setIni("BASIC", "AutoSaveTime", "5");
     setIni("UPDATE", "CheckDay", "0");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
 
     RECT window;
@@ -334,7 +334,7 @@ TEST_F(Options, FivePagesInTheirPlacesChosenInTheNavigationList) {
 }
 
 TEST_F(Options, MinutesOutOfRangeAreRefusedOnTheBasicPageAndNothingIsSaved) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     // A change on another page first: it is not saved either.
     choose(3);
@@ -372,7 +372,7 @@ TEST_F(Options, MinutesOutOfRangeAreRefusedOnTheBasicPageAndNothingIsSaved) {
 
 TEST_F(Options, AutoSaveSwitchedOffSavesZeroAndStopsTheTimer) {
     setIni("BASIC", "AutoSaveTime", "5");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     TimerProbe timers(frame);
     ASSERT_TRUE(timers.waitReady());
     open();
@@ -386,7 +386,7 @@ TEST_F(Options, AutoSaveSwitchedOffSavesZeroAndStopsTheTimer) {
 }
 
 TEST_F(Options, AMissingDatabaseFileShowsTheDataPageWithItsMessage) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     choose(2);
     typeIn(control(2, IDC_OPT_DBPATH), "C:\\nowhere\\srcdata.db");
@@ -402,7 +402,7 @@ TEST_F(Options, AMissingDatabaseFileShowsTheDataPageWithItsMessage) {
 TEST_F(Options, AFolderIsTakenOnlyWhenItHoldsTheDatabaseFile) {
     const std::string empty = folder.file("empty");
     CreateDirectoryA(empty.c_str(), nullptr);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     choose(2);
     HWND path = control(2, IDC_OPT_DBPATH);
@@ -420,7 +420,7 @@ TEST_F(Options, AFolderIsTakenOnlyWhenItHoldsTheDatabaseFile) {
 }
 
 TEST_F(Options, TheBrowseButtonPutsTheChosenFileIntoThePath) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     choose(2);
     HWND path = control(2, IDC_OPT_DBPATH);
@@ -449,7 +449,7 @@ TEST_F(Options, TheBrowseButtonPutsTheChosenFileIntoThePath) {
 
 TEST_F(Options, ADefaultSchemeNoLongerLoadedLeavesTheListWithoutSelection) {
     setIni("SYNTEX", "DefSyntex", "Fortran");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     choose(1);
     HWND schemes = control(1, IDC_OPT_SCHEME);
@@ -472,7 +472,7 @@ TEST_F(Options, ADefaultSchemeNoLongerLoadedLeavesTheListWithoutSelection) {
 TEST_F(Options, TheSchemeCIsSelectedNotTheFirstNameStartingWithC) {
     DeleteFileA(folder.file("Syntax\\batch.xml").c_str());
     setIni("SYNTEX", "DefSyntex", "C");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     choose(1);
     HWND schemes = control(1, IDC_OPT_SCHEME);
@@ -482,7 +482,7 @@ TEST_F(Options, TheSchemeCIsSelectedNotTheFirstNameStartingWithC) {
 
     ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);
     setIni("SYNTEX", "DefSyntex", "c++");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     choose(1);
     EXPECT_EQ(e2e::windowText(control(1, IDC_OPT_SCHEME)), "C++");
@@ -490,7 +490,7 @@ TEST_F(Options, TheSchemeCIsSelectedNotTheFirstNameStartingWithC) {
 }
 
 TEST_F(Options, DaysUpToThirtyAreAcceptedThirtyOneIsRefused) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     choose(3);
     setCheck(control(3, IDC_OPT_CHECK_UPDATES), true);
@@ -507,7 +507,7 @@ TEST_F(Options, DaysUpToThirtyAreAcceptedThirtyOneIsRefused) {
 }
 
 TEST_F(Options, EnterAndEscapeInAPageNeitherCloseThePageNorTheDialog) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     setCheck(control(0, IDC_OPT_AUTOSAVE), true);
     typeIn(minutes(), "12");
@@ -527,7 +527,7 @@ TEST_F(Options, EnterAndEscapeInAPageNeitherCloseThePageNorTheDialog) {
 
 TEST_F(Options, AConfigFileThatCannotBeWrittenIsReportedAndTheSettingsStayAsTheyWere) {
     setIni("BASIC", "AutoSaveTime", "5");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     TimerProbe timers(frame);
     ASSERT_TRUE(timers.waitReady());
     ASSERT_TRUE(SetFileAttributesA(ini().c_str(), FILE_ATTRIBUTE_READONLY));
@@ -567,7 +567,7 @@ protected:
 TEST_F(OptionsWithArial, TheFaceArialIsSelectedNotArialBlack) {
     setIni("BASIC", "FaceName", "Arial");
     setIni("BASIC", "FontSize", "2");  // "20", "22" ... merely start with it
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     HWND faces = control(0, IDC_OPT_FACE);
     Rows all = entries(faces);
@@ -580,7 +580,7 @@ TEST_F(OptionsWithArial, TheFaceArialIsSelectedNotArialBlack) {
 
     ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);
     setIni("BASIC", "FaceName", "arial black");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     open();
     EXPECT_EQ(e2e::windowText(control(0, IDC_OPT_FACE)), "Arial Black");
     close(IDCANCEL);
@@ -617,7 +617,7 @@ Metrics fontMetrics(const char* face, int points, const std::string& text) {
 TEST_F(Options, AfterOkOpenEditorsShowTheNewFontAndTheAutoSaveRunsAtTheNewInterval) {
     addNode(1, 1, 1, "a.c");
     addNode(1, 2, 1, "b.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     select(find(top, "a.c"));
     openSelected();

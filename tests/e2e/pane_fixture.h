@@ -66,7 +66,7 @@ protected:
     // The program, its window made large enough for the pane to show rows
     // (the code view keeps its 400 pixels).
     void start() {
-        e2e::MainWindowTest::start();
+        ASSERT_NO_FATAL_FAILURE(e2e::MainWindowTest::start());
         SetWindowPos(frame, nullptr, 0, 0, 1000, 760, SWP_NOZORDER);
         ASSERT_TRUE(e2e::waitForIdle(frame));
     }

@@ -22,7 +22,7 @@ TEST_F(Attachments, StoredUpToFiveMegabytesAndAboveThatLinkedAfterTheQuestion) {
     sizedFile(file("five.bin"), 5242880);
     sizedFile(file("more.bin"), 5242881);
     e2e::writeFile(file("small.txt"), "small");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     EXPECT_EQ(attachments(), Rows{});
 
@@ -58,7 +58,7 @@ TEST_F(Attachments, OneHundredMegabytesCanBeLinkedAndOneByteMoreIsRefused) {
     addNode(1, 1, 1, "a.cpp");
     sizedFile(file("hundred.bin"), 104857600);
     sizedFile(file("over.bin"), 104857601);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("over.bin"), true);
     EXPECT_EQ(answerNextBox(IDOK), "附件大小不能超过100MB！");
@@ -72,7 +72,7 @@ TEST_F(Attachments, AnEmptyFileCannotBeStoredButCanBeLinkedAndQuotesStay) {
     addNode(1, 1, 1, "a.cpp");
     e2e::writeFile(file("empty.txt"), "");
     e2e::writeFile(file("it's here.txt"), "quoted");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("empty.txt"), false);
     EXPECT_EQ(answerNextBox(IDOK), "不能添加0字节文件！");
@@ -91,7 +91,7 @@ TEST_F(Attachments, AnEmptyFileCannotBeStoredButCanBeLinkedAndQuotesStay) {
 TEST_F(Attachments, EscapeInTheBusyDialogRollsTheStoreBack) {
     addNode(1, 1, 1, "a.cpp");
     e2e::writeFile(file("big.bin"), pattern(600 * 1024));
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     store::DbConnection locker;
     locker.openWithKey(e2e::databasePath(folder).c_str(), store::kPassPhrase);
@@ -128,7 +128,7 @@ TEST_F(Attachments, RowsAreNumberedInOrderAndADeleteLeavesTheOthersNumbers) {
             db.execute(("INSERT INTO attach_tbl VALUES(NULL, " + std::to_string(text) + ", '" + title +
                         "', 1023, datetime('now', 'localtime'), 0, 'x');").c_str());
     }
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     EXPECT_EQ(attachments(), (Rows{"0|one.txt|1023 B", "1|two.txt|1023 B", "2|three.txt|1023 B"}));
     clickRow(attachList(), 1);
@@ -155,7 +155,7 @@ TEST_F(Attachments, RowsAreNumberedInOrderAndADeleteLeavesTheOthersNumbers) {
 TEST_F(Attachments, RenamingInPlacePreselectsUpToTheLastDot) {
     addNode(1, 1, 1, "a.cpp");
     e2e::writeFile(file("report.final.doc"), "report");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("report.final.doc"), false);
     waitUntilUsable();
@@ -193,7 +193,7 @@ TEST_F(Attachments, ExtractWritesTheExactBytesWhereTheUserChose) {
     addNode(1, 1, 1, "a.cpp");
     const std::string bytes = pattern(700 * 1024, 7);
     e2e::writeFile(file("data.bin"), bytes);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("data.bin"), false);
     waitUntilUsable();
@@ -263,7 +263,7 @@ TEST_F(Opening, AStoredAttachmentOpensFromTheTemporaryFolderEvenUnderAHostileTit
     const std::string bytes = pattern(3000, 3), other = pattern(1500, 4);
     e2e::writeFile(file("notes.jexopen"), bytes);
     e2e::writeFile(file("evil.jexopen"), other);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("notes.jexopen"), false);
     waitUntilUsable();
@@ -310,7 +310,7 @@ TEST_F(Opening, AStoredAttachmentOpensFromTheTemporaryFolderEvenUnderAHostileTit
 TEST_F(Opening, ALinkOpensItsFileAndAMissingOneTellsSo) {
     addNode(1, 1, 1, "a.cpp");
     e2e::writeFile(file("linked.jexopen"), "linked");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("linked.jexopen"), true);
     waitUntilUsable();
@@ -334,7 +334,7 @@ TEST_F(Opening, ClosingWaitsForARunningExtraction) {
     addNode(1, 1, 1, "a.cpp");
     const std::string bytes = pattern(2 * 1048576, 9);
     e2e::writeFile(file("late.bin"), bytes);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("late.bin"), false);
     waitUntilUsable();
@@ -391,7 +391,7 @@ protected:
 
 TEST_F(Memo, AMemoWithAQuoteIsSavedWhenTheFocusLeavesAndComesBackAfterARestart) {
     addNode(1, 1, 1, "a.cpp");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp", false);
     EXPECT_EQ(paneTab(), 0);
     EXPECT_TRUE(IsWindowVisible(memo()));
@@ -410,7 +410,7 @@ TEST_F(Memo, AMemoWithAQuoteIsSavedWhenTheFocusLeavesAndComesBackAfterARestart) 
     EXPECT_FALSE(e2e::screenshot("pane-memo", true).empty());
     ASSERT_EQ(e2e::closeProgram(*program, frame), 0u);  // nothing unsaved: no question
 
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp", false);
     EXPECT_EQ(e2e::windowText(memo()), "don't forget");
     EXPECT_EQ(SendMessageA(memo(), EM_GETMODIFY, 0, 0), 0);
@@ -421,7 +421,7 @@ TEST_F(Memo, AMemoWithAQuoteIsSavedWhenTheFocusLeavesAndComesBackAfterARestart) 
 TEST_F(Memo, AMemoTypedBeforeSwitchingTextsIsKeptWithItsText) {
     addNode(1, 1, 1, "a.cpp");
     addNode(1, 2, 1, "b.cpp");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("b.cpp", false);
     openText("a.cpp", false);
     focusMemo();
@@ -437,7 +437,7 @@ TEST_F(Memo, AMemoTypedBeforeSwitchingTextsIsKeptWithItsText) {
 TEST_F(Memo, AMemoStopsAt400BytesOr200ChineseCharacters) {
     addNode(1, 1, 1, "a.cpp");
     addNode(1, 2, 1, "b.cpp");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp", false);
     focusMemo();
     SendMessageA(memo(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(std::string(398, 'm').c_str()));
@@ -500,7 +500,7 @@ TEST_F(Search, TextsAreListedWithTheirFoldersAndFoldersNever) {
     addNode(0, 2, 1, "sort at the top.c");
     addNode(0, 3, 0, "sort folder");
     addNode(1, 3, 1, "it''s.txt");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     EXPECT_EQ(paneTab(), 0);
     searchFor("SORT");
     ASSERT_TRUE(e2e::waitFor("the pane's page", [&] { return paneTab(); }, 2));
@@ -525,7 +525,7 @@ TEST_F(Search, TextsAreListedWithTheirFoldersAndFoldersNever) {
 TEST_F(Search, NothingFoundLeavesThePageShownAndChineseWordsAreFound) {
     addNode(1, 1, 1, "\xB5\xC4\xB4\xFA\xC2\xEB.txt");  // 的代码.txt: the engine's LIKE misses 代码 in it
     addNode(1, 2, 1, "\x81\x61.py");                   // 乤.py: its trail byte is 'a'
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("的代码.txt", false);
     clickPaneTab(1);
     searchFor("zzz");

@@ -173,19 +173,25 @@ protected:
     }
 
     // Lets the list select several rows (it allows one; the code behind a
-    // drag takes every selected row) and selects `rows` with Ctrl-clicks.
-    void selectRows(const std::vector<int>& rows) {
+    // drag takes every selected row) and selects `rows`, `dragged` among
+    // them: a row other than `dragged` is clicked (a press on the same row
+    // at once would make a double click), the others are added by message.
+    // Under load Wine's list view has taken a Ctrl-click for a plain click
+    // now and then, and how the rows came to be selected is not tested.
+    void selectRows(const std::vector<int>& rows, int dragged) {
         HWND list = attachList();
         SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) & ~LONG_PTR(LVS_SINGLESEL));
-        clickRow(list, rows.front());
-        e2e::holdKey(VK_CONTROL, true);
-        for (std::size_t i = 1; i < rows.size(); ++i) {
-            POINT p = rowPoint(rows[i]);
-            e2e::click(p.x, p.y);
+        const int clicked = rows.front() != dragged ? rows.front() : rows.back();
+        clickRow(list, clicked);
+        e2e::RemoteBuffer remote(pid(), sizeof(LVITEMA));
+        for (int row : rows) {
+            if (row == clicked) continue;
+            LVITEMA item = {};
+            item.stateMask = item.state = LVIS_SELECTED;
+            remote.write(&item, sizeof item);
+            SendMessageA(list, LVM_SETITEMSTATE, row, remote.address());
         }
-        EXPECT_TRUE(e2e::waitFor("the selected rows", [&] { return SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0); },
-                                 LRESULT(rows.size())));
-        e2e::holdKey(VK_CONTROL, false);
+        EXPECT_EQ(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0), LRESULT(rows.size()));
     }
 };
 
@@ -194,7 +200,7 @@ TEST_F(ShellDrag, OnlyTheFirstOfTheFilesDroppedOnThePaneIsAddedToTheOpenText) {
     e2e::writeFile(file("one.txt"), pattern(3000, 5));
     e2e::writeFile(file("two.txt"), "two");
     e2e::writeFile(file("three.txt"), "three");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     ShellPeer source("files", {file("one.txt"), file("two.txt"), file("three.txt")});
     ASSERT_TRUE(source.window);
 
@@ -223,7 +229,7 @@ TEST_F(ShellDrag, ADroppedFileOverFiveMegabytesAsksAndAYesLinksTheNextDropsToo) 
     addNode(1, 1, 1, "a.cpp");
     sizedFile(file("big.bin"), 5242881);
     e2e::writeFile(file("small.txt"), "small");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     ShellPeer big("files", {file("big.bin")});
     ASSERT_TRUE(big.window);
@@ -247,7 +253,7 @@ TEST_F(ShellDrag, StoredAttachmentsArriveInTheFolderWithTheirTitlesAndExactBytes
     const std::string first = pattern(700000, 7), second = pattern(12345, 8);
     e2e::writeFile(file("first.bin"), first);
     e2e::writeFile(file("second.bin"), second);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("first.bin"), false);
     waitUntilUsable();
@@ -272,7 +278,7 @@ TEST_F(ShellDrag, StoredAttachmentsArriveInTheFolderWithTheirTitlesAndExactBytes
     e2e::pressKey(VK_RETURN);
     ASSERT_TRUE(e2e::waitForGone(edit));
     clearTarget();
-    selectRows({0, 1});
+    selectRows({0, 1}, 1);
     dragRowTo(1, target);
     EXPECT_TRUE(target.captionIs("folder: drop 2 made 2 failed 0"));
     EXPECT_EQ(targetFiles(), (Rows{".._second.bin", "first.bin"}));
@@ -286,7 +292,7 @@ TEST_F(ShellDrag, StoredAttachmentsArriveInTheFolderWithTheirTitlesAndExactBytes
 TEST_F(ShellDrag, ALinkedAttachmentArrivesAsItsFileAndShiftMovesTheFile) {
     addNode(1, 1, 1, "a.cpp");
     e2e::writeFile(file("linked.txt"), "the linked file");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("linked.txt"), true);
     waitUntilUsable();
@@ -322,7 +328,7 @@ TEST_F(ShellDrag, EscapeLeavesNothingBehindAndAContentThatCannotBeReadMakesNoFil
     addNode(1, 1, 1, "a.cpp");
     e2e::writeFile(file("kept.bin"), pattern(5000, 9));
     e2e::writeFile(file("gone.txt"), "soon gone");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openText("a.cpp");
     addThroughDialog(file("kept.bin"), false);
     waitUntilUsable();
@@ -346,7 +352,7 @@ TEST_F(ShellDrag, EscapeLeavesNothingBehindAndAContentThatCannotBeReadMakesNoFil
     // arrives whole, the second is refused to the folder, which makes no
     // file of it.
     DeleteFileA(file("gone.txt").c_str());
-    selectRows({0, 1});
+    selectRows({0, 1}, 0);
     dragRowTo(0, target);
     EXPECT_TRUE(target.captionIs("folder: drop 1 made 1 failed 1"));
     EXPECT_EQ(targetFiles(), Rows{"kept.bin"});

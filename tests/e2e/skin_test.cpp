@@ -146,7 +146,7 @@ protected:
 };
 
 TEST_F(Skin, TheSearchBoxSitsRightAlignedOnTheToolbarAndHidesWhenThereIsNoRoom) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     EXPECT_TRUE(hasModule(pid(), "jexUI.dll"));
     ASSERT_TRUE(searchBox());
     RECT box = boxOnToolBar();
@@ -168,7 +168,7 @@ TEST_F(Skin, TheSearchBoxSitsRightAlignedOnTheToolbarAndHidesWhenThereIsNoRoom) 
 }
 
 TEST_F(Skin, TheSearchBoxFadesToItsFocusLookAndAnEmptySearchAsksForText) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(searchBox());
     RECT box;
     GetWindowRect(searchBox(), &box);
@@ -189,7 +189,7 @@ TEST_F(Skin, DraggingATextOntoAFolderMovesItThere) {
     int folderId = addNode(1, 1, 0, "box");
     addNode(folderId, 1, 1, "inside.c");
     int text = addNode(1, 2, 1, "moved.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     HTREEITEM folderItem = find(top, "box");
     HTREEITEM textItem = find(top, "moved.c");
@@ -218,7 +218,7 @@ TEST_F(Skin, DraggingATextOntoAFolderMovesItThere) {
 TEST_F(Skin, DraggingAFolderOntoItsOwnChildChangesNothing) {
     int parent = addNode(1, 1, 0, "parent");
     addNode(parent, 1, 0, "child");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     HTREEITEM parentItem = find(top, "parent");
     expand(parentItem);
@@ -235,7 +235,7 @@ TEST_F(Skin, DraggingAFolderOntoItsOwnChildChangesNothing) {
 // first, and No keeps it.
 TEST_F(Skin, ATabsCloseButtonClosesItsTextAndAsksWhenItIsUnsaved) {
     addNode(1, 1, 1, "one.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openTexts({"one.c"});
     focusEditor();
     typeText("x");
@@ -260,7 +260,7 @@ TEST_F(Skin, ATabsCloseButtonClosesItsTextAndAsksWhenItIsUnsaved) {
 TEST_F(Skin, ClickingATabShowsItsText) {
     addNode(1, 1, 1, "first.c");
     addNode(1, 2, 1, "second.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     openTexts({"first.c"});
     HWND first = visibleEditor();
     openTexts({"second.c"});
@@ -287,7 +287,7 @@ TEST_F(Skin, ClickingATabShowsItsText) {
 // The frame's corners are cut round; its caption boxes maximise, restore,
 // minimise and close it with the real mouse.
 TEST_F(Skin, TheCaptionBoxesMaximiseRestoreMinimiseAndClose) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(GetWindowRgn(frame, region), ERROR) << "the frame has a region";
     RECT r;

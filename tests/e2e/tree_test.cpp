@@ -25,7 +25,7 @@ TEST_F(Tree, ListsTheTopLevelAndFoldersLazily) {
     int folderId = addNode(1, 1, 0, "lib");
     addNode(folderId, 1, 1, "deep.c");
     addNode(1, 2, 1, "readme");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     EXPECT_EQ(labels(TVI_ROOT), std::vector<std::string>{"默认"});
     EXPECT_EQ(labels(top), std::vector<std::string>{"tmp"});  // listed on first expansion
     expand(top);
@@ -36,7 +36,7 @@ TEST_F(Tree, ListsTheTopLevelAndFoldersLazily) {
 }
 
 TEST_F(Tree, NewNodesGetGeneratedLabelsAndRowsWhenTheEditEnds) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     // No selection: a folder at the top level, after 默认 (turn 1).
     select(nullptr);
     stripButton(1010);
@@ -66,7 +66,7 @@ TEST_F(Tree, NewTextAfterATextShiftsOnlyTheContiguousSiblings) {
     int b = addNode(1, 4, 1, "b");
     int c = addNode(1, 5, 1, "c");
     int d = addNode(1, 7, 1, "d");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     select(find(top, "a"));
     stripButton(1009);
@@ -83,7 +83,7 @@ TEST_F(Tree, NewTextAfterATextShiftsOnlyTheContiguousSiblings) {
 
 TEST_F(Tree, OpenRenameAndTheCodeViewTab) {
     int id = addNode(1, 1, 1, "hello.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     select(find(top, "hello.c"));
     key(VK_RETURN);
@@ -115,7 +115,7 @@ TEST_F(Tree, DeletingAFolderRemovesItsWholeSubtreeAndClosesItsTexts) {
         db.execute(("INSERT INTO attach_tbl VALUES(NULL, " + std::to_string(text) +
                     ", 'a.bin', 1, datetime('now', 'localtime'), 0, 'x');").c_str());
     }
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     expand(find(top, "outer"));
     expand(find(find(top, "outer"), "inner"));
@@ -142,7 +142,7 @@ TEST_F(Tree, DeletingAFolderRemovesItsWholeSubtreeAndClosesItsTexts) {
 
 TEST_F(Tree, DeleteAsksAboutATextAndNoMeansNo) {
     addNode(1, 1, 1, "keep.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     select(find(top, "keep.c"));
     stripButton(1011);
@@ -155,7 +155,7 @@ TEST_F(Tree, DeleteAsksAboutATextAndNoMeansNo) {
 }
 
 TEST_F(Tree, CommandsWithoutSelectionSaySo) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     select(nullptr);
     key(VK_DELETE);
     HWND box = messageBox();
@@ -187,7 +187,7 @@ TEST_F(Tree, AFailedDeleteKeepsTheItemItsChildrenAndItsOpenText) {
                        .c_str());
     }
     const Rows before = query("SELECT ItemId, pId, title FROM tree_tbl ORDER BY ItemId;");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     HTREEITEM outerItem = find(top, "outer");
     expand(outerItem);
@@ -221,7 +221,7 @@ TEST_F(Tree, AFailedDeleteKeepsTheItemItsChildrenAndItsOpenText) {
 // activation, so a gesture is repeated until it has taken effect.
 TEST_F(Tree, DoubleClickOpensAndTheContextMenuCreatesInTheFolderClicked) {
     addNode(1, 1, 1, "clicked.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     SetForegroundWindow(frame);
     expand(top);
     RECT text = e2e::treeItemRect(pid(), tree, find(top, "clicked.c"));
@@ -260,7 +260,7 @@ TEST_F(TreeMove, TextDroppedBetweenSiblingsTakesTheNextTurnAndShiftsTheRest) {
     int three = addNode(1, 3, 1, "three");
     int four = addNode(1, 4, 1, "four");
     int mover = addNode(1, 9, 1, "mover");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     drop(find(top, "mover"), find(top, "two"), true);
     EXPECT_EQ(labels(top), (std::vector<std::string>{"one", "two", "mover", "three", "four"}));
@@ -276,7 +276,7 @@ TEST_F(TreeMove, UnexpandedFolderIntoAnotherUnexpandedFolderListsEachChildOnce) 
     addNode(from, 2, 1, "y.c");
     int to = addNode(1, 2, 0, "to");
     addNode(to, 1, 1, "z.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     drop(find(top, "from"), find(top, "to"), true);
     EXPECT_EQ(labels(top), std::vector<std::string>{"to"});
@@ -294,7 +294,7 @@ TEST_F(TreeMove, UnexpandedFolderIntoAnotherUnexpandedFolderListsEachChildOnce) 
 TEST_F(TreeMove, DroppedOnAFolderIconGoesAfterTheFolder) {
     addNode(1, 1, 0, "folder");
     int text = addNode(1, 2, 1, "text.c");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
     drop(find(top, "text.c"), find(top, "folder"), false);
     EXPECT_EQ(labels(top), (std::vector<std::string>{"folder", "text.c"}));

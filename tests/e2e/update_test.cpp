@@ -229,7 +229,7 @@ protected:
 TEST_F(UpdateCheck, NoAutomaticCheckWhenTheDaysAreZeroYetTheManualOneWorks) {
     std::string url = offer("same-0.ini", kRunning);
     configure(url, 0, nullptr);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     // An automatic check would have been started before the window was
     // made: the manual one would find it running, or the server two
     // requests.
@@ -246,7 +246,7 @@ TEST_F(UpdateCheck, NoAutomaticCheckWhenTheDaysAreZeroYetTheManualOneWorks) {
 TEST_F(UpdateCheck, TheOptionsDialogsCheckNowChecksAtOnceWithoutSaving) {
     std::string url = offer("same-options.ini", kRunning);
     configure(url, 0, nullptr);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     PostMessageA(frame, WM_COMMAND, kCmdOptions, 0);
     HWND dialog = program->waitForWindow("选项设置", e2e::kDialogClass);
     ASSERT_TRUE(dialog);
@@ -268,7 +268,7 @@ TEST_F(UpdateCheck, ThreeDaysBetweenChecksCountFromTheLastCheck) {
     std::string url = offer("same-3.ini", kRunning);
     std::string twoDaysAgo = e2e::shortDate(2);
     configure(url, 3, twoDaysAgo.c_str());
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     manualCheck();
     expectBox("已经是最新版本！");
     EXPECT_EQ(requestsFor(url), 1) << "an automatic check two days after the last one";
@@ -278,7 +278,7 @@ TEST_F(UpdateCheck, ThreeDaysBetweenChecksCountFromTheLastCheck) {
     // Three days after: a check, silent about the same version, and today
     // is the last check now.
     configure(url, 3, e2e::shortDate(3).c_str());
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(e2e::waitFor("the requests for the information", [&] { return requestsFor(url); }, 2));
     expectSilence();
     EXPECT_EQ(lastUpdate(), e2e::shortDate());
@@ -289,14 +289,14 @@ TEST_F(UpdateCheck, ThreeDaysBetweenChecksCountFromTheLastCheck) {
 TEST_F(UpdateCheck, AStartWithoutAReadableLastCheckChecks) {
     std::string down = "http://127.0.0.1:" + std::to_string(e2e::closedPort()) + "/update/jexmarlo.ini";
     configure(down, 1, nullptr);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     expectBox("连接失败！请检查网络通信是否畅通！");
     EXPECT_EQ(lastUpdate(), e2e::shortDate());
     stop();
 
     std::string url = offer("same-1.ini", kRunning);
     configure(url, 1, "not a date");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(e2e::waitFor("the requests for the information", [&] { return requestsFor(url); }, 1));
     expectSilence();
     EXPECT_EQ(lastUpdate(), e2e::shortDate());
@@ -308,7 +308,7 @@ TEST_F(UpdateCheck, AStartWithoutAReadableLastCheckChecks) {
 // second check while one runs is refused, and "No" ends the updater.
 TEST_F(UpdateCheck, ManualChecksTellWhatTheServerAnswered) {
     configure(server->url("/status/404/update/jexmarlo.ini"), 0, nullptr);
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     const char kFailed[] = "连接失败！请检查网络通信是否畅通！";
     const std::string failing[] = {
         "http://127.0.0.1:" + std::to_string(e2e::closedPort()) + "/update/jexmarlo.ini",
@@ -344,14 +344,14 @@ TEST_F(UpdateCheck, ManualChecksTellWhatTheServerAnswered) {
 TEST_F(UpdateCheck, AMissingOrBrokenUpdaterIsToldApart) {
     configure(offer("same-m.ini", kRunning), 0, nullptr);
     DeleteFileA(folder.file("jexUpdate.exe").c_str());
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     manualCheck();
     expectBox("打开更新程序失败，请确认更新程序是否被病毒破坏");
     stop();
 
     // An updater that ends without a word.
     ASSERT_TRUE(CopyFileA(server->siteFile("jexpack.exe").c_str(), folder.file("jexUpdate.exe").c_str(), FALSE));
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     manualCheck();
     expectBox("与更新程序通信异常！");
 }
@@ -384,7 +384,7 @@ TEST_F(UpdateCheck, ANewVersionIsDownloadedAndInstalledOnceTheProgramIsClosed) {
                                   notes, server->url("/throttle/150000/" + installer), release.sha256)));
     configure(url, 0, nullptr);
     e2e::writeFile(folder.file("Syntax\\mine.xml"), "<Syntax><NAME>mine</NAME></Syntax>");
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
 
     manualCheck();
     expectBox("有新版本了，是否立即更新？", IDYES);
@@ -470,7 +470,7 @@ TEST_F(UpdateCheck, ANewVersionIsDownloadedAndInstalledOnceTheProgramIsClosed) {
 
     // The new version starts, with the settings and data it had.
     WritePrivateProfileStringA("UPDATE", "UpdateUrl", nullptr, ini.c_str());
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     stop();
 }
 
