@@ -9,6 +9,7 @@
 #include "skin/jexui.h"
 #include "editor/syntax_scheme.h"
 #include "fw/dialog.h"
+#include "options/options_core.h"
 #include "store/schema.h"
 #include "update/update_check.h"
 
@@ -96,6 +97,7 @@ void CSnippetApp::loadSettings() {
     update::runAutomaticCheckDecision(config_, settings_.checkDay);
 
     settings_.defSyntex = config_.getString(cfg::kSyntex, cfg::kDefSyntex, "");
+    settings_ = options::settingsInRange(settings_);
 }
 
 void CSnippetApp::openDatabase() {

@@ -29,13 +29,17 @@ namespace {
 // none, so that rows come back as they were.
 // ItemId (or NULL), pId, turn, type, SynId (each a number or NULL), title,
 // CreateTime, ModifyTime
-constexpr char kInsertNode[] = "INSERT INTO tree_tbl VALUES(%s, %s, %s, %s, %s, %Q, %Q, %Q);";
+constexpr char kInsertNode[] =
+    "INSERT INTO tree_tbl(ItemId, pId, turn, type, SynId, title, CreateTime, ModifyTime) "
+    "VALUES(%s, %s, %s, %s, %s, %Q, %Q, %Q);";
 // content, memo, ItemId (fires the trigger that stamps ModifyTime)
 constexpr char kSetContent[] = "UPDATE content_tbl SET content = %Q, memo = %Q WHERE ItemId = %lld;";
 // ModifyTime, ItemId
 constexpr char kSetModified[] = "UPDATE tree_tbl SET ModifyTime = %Q WHERE ItemId = %lld;";
 // AttachId (or NULL), ItemId, title, filesize, CreateTime, bStorePath, filedata
-constexpr char kInsertAttachment[] = "INSERT INTO attach_tbl VALUES(%s, %lld, %Q, %s, %Q, %s, %Q);";
+constexpr char kInsertAttachment[] =
+    "INSERT INTO attach_tbl(AttachId, ItemId, title, filesize, CreateTime, bStorePath, filedata) "
+    "VALUES(%s, %lld, %Q, %s, %Q, %s, %Q);";
 // pId: the last turn among its children (0 without children)
 constexpr char kLastTurn[] = "SELECT coalesce(max(turn), 0) FROM tree_tbl WHERE pId = %lld;";
 constexpr char kNodeType[] = "SELECT type FROM tree_tbl WHERE ItemId = %lld;";
@@ -43,7 +47,7 @@ constexpr char kEmptyLibrary[] =
     "DELETE FROM tree_tbl; DELETE FROM content_tbl; DELETE FROM attach_tbl; DELETE FROM softInfo_tbl; "
     "DELETE FROM sqlite_sequence;";
 // name, version
-constexpr char kInsertInfo[] = "INSERT INTO softInfo_tbl VALUES(%Q, %Q);";
+constexpr char kInsertInfo[] = "INSERT INTO softInfo_tbl(name, version) VALUES(%Q, %Q);";
 // table, value
 constexpr char kSetSequence[] =
     "DELETE FROM sqlite_sequence WHERE name = %Q; INSERT INTO sqlite_sequence VALUES(%Q, %lld);";

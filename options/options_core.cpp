@@ -38,6 +38,13 @@ bool endsWithBackslash(const std::string& path) {
 
 }  // namespace
 
+Settings settingsInRange(Settings s) {
+    s.autoSaveTime = std::clamp(s.autoSaveTime, 0, 60);
+    if (s.fontSize < 0 || s.fontSize > kMaxFontSize) s.fontSize = 0;
+    if (s.checkDay < 0) s.checkDay = 0;
+    return s;
+}
+
 std::optional<int> numberInRange(std::string_view text, int lo, int hi) {
     if (text.empty()) return std::nullopt;
     long long value = 0;
@@ -104,7 +111,7 @@ Review review(const Form& form, const Settings& current, const PathProbe& probe)
     std::optional<int> minutes = numberInRange(form.minutes, 1, 60);
     if (form.autoSave && !minutes) return fail(kBasicPage, kMinutesInvalid);
     if (form.face.empty()) return fail(kBasicPage, kNoFace);
-    std::optional<int> size = numberInRange(form.size, 1, 1000);
+    std::optional<int> size = numberInRange(form.size, 1, kMaxFontSize);
     if (!size) return fail(kBasicPage, kNoSize);
     s.codeTab = form.singleTab ? 1 : 0;
     s.autoSaveTime = form.autoSave ? *minutes : 0;

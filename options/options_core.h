@@ -28,6 +28,17 @@ inline const char kNoScheme[] = "请设置默认语法！";
 inline const char kBadDatabasePath[] = "数据库文件路径不合法，请重新设置！";
 inline const char kConfigNotWritten[] = "无法写入配置文件config.ini，设置未保存！";
 
+// The largest font size the basic page accepts, in points.
+inline constexpr int kMaxFontSize = 1000;
+
+// Settings as config.ini gave them, brought within what the program can
+// use (the file is edited by hand too): AutoSaveTime over 60 minutes is
+// taken as 60 (its milliseconds would overflow the timer's interval) and
+// below 0 as off; a FontSize outside 1..kMaxFontSize as not set; CheckDay
+// below 0 as off.  Nothing is written back: the file changes only when the
+// user saves the options.
+Settings settingsInRange(Settings loaded);
+
 // The decimal number `text` holds when it lies in lo..hi; none for an empty
 // text, any other character, or a number out of range (however long).
 std::optional<int> numberInRange(std::string_view text, int lo, int hi);

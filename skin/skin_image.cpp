@@ -1,18 +1,31 @@
 #include "skin/skin_image.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "skin/gdiplus.h"
+#include "skin/image_header.h"
 #include "skin/skin_rules.h"
 
 namespace skin {
 
 namespace {
 
+// Whether the file's header declares a size the skins take; read before
+// GDI+ decodes the whole image.
+bool headerAcceptable(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    std::string head(kImageHeadBytes, '\0');
+    file.read(&head[0], std::streamsize(head.size()));
+    head.resize(std::size_t(file.gcount()));
+    return imageHeadAcceptable(head);
+}
+
 // The file as GDI+ reads it, or null.  The bitmap keeps the file open, so
 // the skins always work on a copy made from it.
 std::unique_ptr<Gdiplus::Bitmap> loadFile(const std::string& path) {
-    if (path.empty()) return nullptr;
+    if (path.empty() || !headerAcceptable(path)) return nullptr;
     std::unique_ptr<Gdiplus::Bitmap> file(Gdiplus::Bitmap::FromFile(gdiplusPath(path).c_str()));
     if (!file || file->GetLastStatus() != Gdiplus::Ok || file->GetWidth() == 0 || file->GetHeight() == 0)
         return nullptr;

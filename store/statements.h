@@ -56,9 +56,11 @@ inline const char kRollback[] = "ROLLBACK TRANSACTION;";
 // pId
 inline const char kListChildren[] =
     "SELECT ItemId, type, SynId, title, turn, HasChildren FROM nodesel_view WHERE pId = %d ORDER BY turn;";
-// pId, turn, type, SynId, title
+// pId, turn, type, SynId, title.  Inserts name their columns, so that a
+// library of a later version with columns of its own takes new rows too.
 inline const char kInsertNode[] =
-    "INSERT INTO tree_tbl VALUES(NULL, %d, %d, %d, %d, '%s',datetime('now', 'localtime'), NULL);";
+    "INSERT INTO tree_tbl(ItemId, pId, turn, type, SynId, title, CreateTime, ModifyTime) "
+    "VALUES(NULL, %d, %d, %d, %d, '%s',datetime('now', 'localtime'), NULL);";
 // SynId, title, ItemId
 inline const char kRenameNode[] = "UPDATE tree_tbl SET SynId = %d, title = '%s' WHERE ItemId = %d;";
 // SynId, ItemId
@@ -97,10 +99,12 @@ inline const char kListAttachments[] =
     "SELECT AttachId, title, filesize, CreateTime, bStorePath FROM attach_tbl WHERE ItemId = %d ORDER BY AttachId;";
 // ItemId, title, filesize, encoded bytes
 inline const char kInsertAttachmentData[] =
-    "INSERT INTO attach_tbl VALUES(NULL, %d, '%s', %d, datetime('now', 'localtime'), 0, %Q);";
+    "INSERT INTO attach_tbl(AttachId, ItemId, title, filesize, CreateTime, bStorePath, filedata) "
+    "VALUES(NULL, %d, '%s', %d, datetime('now', 'localtime'), 0, %Q);";
 // ItemId, title, filesize, encoded 260-byte path buffer
 inline const char kInsertAttachmentLink[] =
-    "INSERT INTO attach_tbl VALUES(NULL, %d, '%s', %d, datetime('now', 'localtime'), 1, %Q);";
+    "INSERT INTO attach_tbl(AttachId, ItemId, title, filesize, CreateTime, bStorePath, filedata) "
+    "VALUES(NULL, %d, '%s', %d, datetime('now', 'localtime'), 1, %Q);";
 // AttachId as a 64-bit integer (the last inserted row id)
 inline const char kAttachmentDate[] = "SELECT CreateTime FROM attach_tbl WHERE AttachId = %lld;";
 // AttachId

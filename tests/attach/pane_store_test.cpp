@@ -78,6 +78,25 @@ TEST_F(PaneStoreTest, StoredAndLinkedAttachmentsAreListedInTheOrderTheyWereAdded
     EXPECT_TRUE(pane.attachments(12345).empty());
 }
 
+// A later version may add columns and tables: the rows this version adds
+// fill the columns it knows, the others take their defaults.
+TEST_F(PaneStoreTest, ALibraryOfALaterVersionWithColumnsAndTablesOfItsOwnTakesNewRows) {
+    db.execute("ALTER TABLE tree_tbl ADD COLUMN colour INTEGER DEFAULT 7; "
+               "ALTER TABLE attach_tbl ADD COLUMN digest TEXT DEFAULT 'none'; "
+               "CREATE TABLE tag_tbl(ItemId INTEGER, tag TEXT);");
+    int added = node(1, 1, "new.cpp");
+    auto stored = pane.store(added, "data.bin", bytes("abc"), cancel);
+    AttachmentRow link = pane.link(added, "notes.txt", "C:\\notes.txt", 9);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(sql("SELECT title, colour FROM tree_tbl WHERE ItemId = " + std::to_string(added) + ";"),
+              Rows{"new.cpp|7"});
+    EXPECT_EQ(sql("SELECT count(*) FROM content_tbl WHERE ItemId = " + std::to_string(added) + ";"), Rows{"1"});
+    EXPECT_EQ(sql("SELECT title, bStorePath, digest FROM attach_tbl ORDER BY AttachId;"),
+              (Rows{"data.bin|0|none", "notes.txt|1|none"}));
+    EXPECT_EQ(pane.content(stored->id).data, bytes("abc"));
+    EXPECT_GT(link.id, stored->id);
+}
+
 TEST_F(PaneStoreTest, ContentComesBackDecodedAndALinkAsIts260BytePathField) {
     const std::string data("\0\x01\x02\x03'\xFF zero and quote", 22);
     auto stored = pane.store(text, "data.bin", bytes(data), cancel);

@@ -36,7 +36,7 @@ protected:
     int addNode(int parent, int turn, int type, const std::string& title, int synId = -1) {
         store::DbConnection db;
         db.openWithKey(databasePath(folder).c_str(), store::kPassPhrase);
-        db.execute(("INSERT INTO tree_tbl VALUES(NULL, " + std::to_string(parent) + ", " + std::to_string(turn) + ", " +
+        db.execute(("INSERT INTO tree_tbl(ItemId, pId, turn, type, SynId, title, CreateTime, ModifyTime) VALUES(NULL, " + std::to_string(parent) + ", " + std::to_string(turn) + ", " +
                     std::to_string(type) + ", " + std::to_string(synId) + ", '" + title +
                     "', datetime('now', 'localtime'), NULL);")
                        .c_str());
@@ -132,6 +132,15 @@ protected:
     // Answers a message box; returns once the program has gone on.
     void answer(HWND box, int button) { ASSERT_TRUE(answerBox(box, button, frame)); }
     std::vector<std::string> codeTabLabels() { return tabLabels(pid(), codeTabs); }
+    // Tab `index` of the code view on the screen.
+    RECT codeTab(int index) const {
+        RemoteBuffer buffer(pid(), sizeof(RECT));
+        SendMessageA(codeTabs, TCM_GETITEMRECT, WPARAM(index), buffer.address());
+        RECT r;
+        buffer.read(&r, sizeof r);
+        MapWindowPoints(codeTabs, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
     ::testing::AssertionResult codeTabsAre(const Rows& expected) {
         return waitForTabLabels(pid(), codeTabs, expected);
     }

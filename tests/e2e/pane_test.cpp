@@ -250,10 +250,11 @@ protected:
     ::testing::AssertionResult openerGone() {
         return e2e::waitFor("the opener running", [] { return running("jexopener.exe"); }, false);
     }
+    // The path the opener wrote down; the file is created before the path
+    // is written into it, so an empty file is not yet the answer.
     std::string openedPath() {
-        return e2e::waitFor("the opened file", [&] { return e2e::fileExists(opened()); }, true)
-                   ? asText(e2e::readFile(opened()))
-                   : "<nothing opened>";
+        auto written = [&] { return e2e::fileExists(opened()) && !e2e::readFile(opened()).empty(); };
+        return e2e::waitFor("the opened file", written, true) ? asText(e2e::readFile(opened())) : "<nothing opened>";
     }
     std::string opener;
 };

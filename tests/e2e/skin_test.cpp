@@ -83,14 +83,6 @@ protected:
 
     // A tab of the code view on the screen; its close button (14 x 14, 3
     // pixels from the tab's right edge).
-    RECT codeTab(int index) const {
-        e2e::RemoteBuffer buffer(pid(), sizeof(RECT));
-        SendMessageA(codeTabs, TCM_GETITEMRECT, WPARAM(index), buffer.address());
-        RECT r;
-        buffer.read(&r, sizeof r);
-        MapWindowPoints(codeTabs, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
     POINT closeButtonOf(int index) const {
         RECT r = codeTab(index);
         return {r.right - 3 - 7, (r.top + r.bottom) / 2};

@@ -1,7 +1,8 @@
-// libFuzzer target for the arithmetic that cuts skin images: strips of
-// frames and nine-grid files with their marker pixels, for images of odd
-// and large sizes, markers missing, doubled, out of order or at the edges,
-// and any requested size a window can have.  Every rectangle must lie in
+// libFuzzer target for the arithmetic that reads and cuts skin images: the
+// size an image file's header declares, strips of frames and nine-grid
+// files with their marker pixels, for images of odd and large sizes,
+// markers missing, doubled, out of order or at the edges, and any
+// requested size a window can have.  Every rectangle must lie in
 // the file (sources) or in the new image (destinations), pieces must not
 // overlap, and nothing may overflow (the target runs under UBSan).
 #include <algorithm>
@@ -9,8 +10,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "skin/image_header.h"
 #include "skin/skin_rules.h"
 
 namespace {
@@ -111,12 +115,31 @@ void fade(Input& in) {
 
 }  // namespace
 
+// The rest of the input as the beginning of an image file, behind a
+// signature chosen by its first byte so that every reader is reached.  The
+// reader stays within the bytes (AddressSanitizer), and what it accepts is
+// within the limits.
+void imageHead(const std::uint8_t* data, std::size_t size) {
+    static const std::string_view signatures[] = {std::string_view("\x89PNG\r\n\x1a\n", 8), "BM", "GIF89a",
+                                                  "\xFF\xD8", ""};
+    if (size == 0) return;
+    std::string head(signatures[data[0] % 5]);
+    head.append(reinterpret_cast<const char*>(data + 1), size - 1);
+    const skin::ImageHeader header = skin::readImageHeader(head);
+    if (header.size) check(header.size->width >= 0 && header.size->height >= 0, "a declared size is negative");
+    if (skin::imageHeadAcceptable(head) && header.format != skin::ImageFormat::Unknown)
+        check(header.size && header.size->width <= skin::kMaxImageSide && header.size->height <= skin::kMaxImageSide &&
+                  header.size->width * header.size->height <= skin::kMaxImagePixels,
+              "an image over the limits is accepted");
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
-    switch (in.next(8) % 3) {
+    switch (in.next(8) % 4) {
     case 0: nineGrid(in); break;
     case 1: strip(in); break;
-    default: fade(in); break;
+    case 2: fade(in); break;
+    default: imageHead(data + 1, size - 1); break;
     }
     return 0;
 }

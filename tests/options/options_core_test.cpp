@@ -24,6 +24,36 @@ TEST(NumberInRange, AcceptsTheBoundsAndRefusesEverythingElse) {
     EXPECT_FALSE(options::numberInRange("4294967297", 1, 60));
 }
 
+// A hand-edited config.ini: what is in range stays as it is, what is not
+// becomes the nearest value the program can run with.
+TEST(SettingsInRange, KeepsUsableValuesAndBringsTheRestWithinTheirRanges) {
+    Settings usable;
+    usable.codeTab = 7;  // any non-zero is single-tab
+    usable.autoSaveTime = 60;
+    usable.faceName = "Courier New";
+    usable.fontSize = 13;  // not offered in the list, typed into the combo
+    usable.checkDay = 365;  // any period works for the decision
+    usable.defSyntex = "C++";
+    Settings kept = options::settingsInRange(usable);
+    EXPECT_EQ(std::tie(kept.codeTab, kept.autoSaveTime, kept.faceName, kept.fontSize, kept.checkDay, kept.defSyntex),
+              std::tie(usable.codeTab, usable.autoSaveTime, usable.faceName, usable.fontSize, usable.checkDay,
+                       usable.defSyntex));
+
+    for (auto [minutes, expected] : {std::pair{61, 60}, {2147483647, 60}, {-1, 0}, {-2147483647 - 1, 0}, {0, 0}}) {
+        Settings s;
+        s.autoSaveTime = minutes;
+        EXPECT_EQ(options::settingsInRange(s).autoSaveTime, expected) << minutes;
+    }
+    for (auto [size, expected] : {std::pair{1000, 1000}, {1001, 0}, {2147483647, 0}, {-12, 0}, {1, 1}}) {
+        Settings s;
+        s.fontSize = size;
+        EXPECT_EQ(options::settingsInRange(s).fontSize, expected) << size;
+    }
+    Settings negativeDays;
+    negativeDays.checkDay = -5;
+    EXPECT_EQ(options::settingsInRange(negativeDays).checkDay, 0);
+}
+
 TEST(FindExact, SelectsTheEqualEntryNeverOneThatMerelyStartsWithTheName) {
     const Names faces = {"Arial", "Arial Black", "Arial Narrow"};
     EXPECT_EQ(options::findExact(faces, "Arial"), 0);
