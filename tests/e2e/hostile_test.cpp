@@ -107,6 +107,64 @@ TEST_F(Hostile, TitlesFullOfControlCharactersAreListedOpenedAndKept) {
               Rows{"2"});
 }
 
+// A library that is not ours to read: a plain SQLite file of another
+// program, and one with our key but without our tables.  Each says why at
+// the first query, the program stays up, and the file is left as it was.
+TEST_F(Hostile, ADatabaseOfAnotherProgramIsReportedAndLeftAsItWas) {
+    struct Case {
+        const char* name;
+        bool keyed;
+        const char* message;
+    } cases[] = {
+        {"plain.db", false, "UNKNOWN_ERROR[26]: "},
+        {"keyed.db", true, "SQLITE_ERROR[1]: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.file(std::string("data\\") + c.name);
+        {
+            store::DbConnection db;
+            if (c.keyed)
+                db.openWithKey(path.c_str(), store::kPassPhrase);
+            else
+                db.open(path.c_str());
+            db.execute("CREATE TABLE notes(id INTEGER PRIMARY KEY, body TEXT); INSERT INTO notes VALUES(1, 'x');");
+        }
+        const std::vector<unsigned char> before = e2e::readFile(path);
+        setKey("DBM", "WorkPath", path);
+        program = std::make_unique<e2e::Program>(folder);
+        ASSERT_TRUE(program->start());
+        HWND box = program->waitForWindow(e2e::kTitle, e2e::kDialogClass);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(e2e::messageBoxText(box), c.message);
+        e2e::clickButton(box, IDOK);
+        frame = program->waitForWindow(e2e::kTitle, e2e::kFrameClass);
+        ASSERT_TRUE(frame);
+        ASSERT_NO_FATAL_FAILURE(closeCleanly());
+        EXPECT_EQ(e2e::readFile(path), before);
+    }
+}
+
+TEST_F(Hostile, ATextOfAHundredMegabytesOpensAndScrollsToItsEnd) {
+    const int id = addNode(1, 1, 1, "huge.c");
+    {
+        store::DbConnection db;
+        db.openWithKey(e2e::databasePath(folder).c_str(), store::kPassPhrase);
+        db.execute(("UPDATE content_tbl SET content = replace(hex(zeroblob(11 * 1024 * 1024)), '00', "
+                    "'int x;' || char(13) || char(10) || 'y') WHERE ItemId = " + std::to_string(id) + ";")
+                       .c_str());
+    }
+    ASSERT_EQ(query("SELECT length(content) FROM content_tbl WHERE ItemId = " + std::to_string(id) + ";"),
+              Rows{std::to_string(9 * 11 * 1024 * 1024)});  // 99 MB
+    ASSERT_NO_FATAL_FAILURE(startAndOpen("huge.c"));
+    HWND editor = visibleEditor();
+    ASSERT_NO_FATAL_FAILURE(focusEditor());
+    ASSERT_NO_FATAL_FAILURE(editorChord(VK_CONTROL, VK_END));
+    EXPECT_TRUE(e2e::waitForIdle(editor));
+    EXPECT_FALSE(e2e::screenshot("hostile-huge-text").empty());
+    ASSERT_NO_FATAL_FAILURE(closeCleanly());
+}
+
 // --- program folders --------------------------------------------------------------------
 
 std::uint32_t crc32(const std::string& bytes) {
