@@ -264,10 +264,15 @@ void CCodeView::discardText(int id) { closeAt(indexOf(id), false); }
 
 bool CCodeView::closeAt(int index, bool ask) {
     if (index < 0 || index >= int(texts_.size())) return true;
-    OpenText& t = texts_[std::size_t(index)];
-    if (ask && t.editor->IsModified() &&
-        fw::messageBox("此文本尚未保存，确定关闭？", MB_YESNO | MB_DEFBUTTON2) != IDYES)
-        return false;
+    if (ask && texts_[std::size_t(index)].editor->IsModified()) {
+        // The question runs a message loop in which texts may be closed
+        // (this one too, by a second request): the text is found again
+        // by its id once it is answered.
+        const int id = texts_[std::size_t(index)].id;
+        if (fw::messageBox("此文本尚未保存，确定关闭？", MB_YESNO | MB_DEFBUTTON2) != IDYES) return false;
+        index = indexOf(id);
+        if (index < 0) return true;
+    }
 
     bool wasCurrent = index == current_;
     CHEditCtrl* keep = wasCurrent ? nullptr : currentEditor();

@@ -65,7 +65,12 @@ void release(void* p) {
     h->magic = kDead;
     memset(p, 0xDD, h->size);
     EnterCriticalSection(lock());
-    if (ring[ringPos]) HeapFree(heap(), 0, ring[ringPos]);
+    if (Hdr* old = ring[ringPos]) {  // checked once more on its way out
+        unsigned char* d = reinterpret_cast<unsigned char*>(old + 1);
+        for (size_t k = 0; k < old->size; ++k)
+            if (d[k] != 0xDD) { report(old, k); break; }
+        HeapFree(heap(), 0, old);
+    }
     ring[ringPos] = h;
     ringPos = (ringPos + 1) % kRing;
     LeaveCriticalSection(lock());
@@ -79,3 +84,11 @@ void operator delete(void* p) noexcept { release(p); }
 void operator delete[](void* p) noexcept { release(p); }
 void operator delete(void* p, size_t) noexcept { release(p); }
 void operator delete[](void* p, size_t) noexcept { release(p); }
+
+// A last scan when the program ends: writes into freed blocks while the
+// windows are torn down come after the last periodic one.
+namespace {
+struct FinalScan {
+    ~FinalScan() { check(); }
+} finalScan;
+}  // namespace

@@ -104,6 +104,43 @@ TEST_F(CodeView, ClosingAnUnsavedTabAsksAndTheLastOneBringsBackTheWelcome) {
     EXPECT_EQ(contentOf("one.c"), "<null>");  // closing never saves
 }
 
+// A second close of the same tab arrives while its question is open (the
+// question's message loop handles it): each asks, the text closes once,
+// and the other text stays.
+TEST_F(CodeView, ACloseAskedForAgainWhileItsQuestionIsOpenClosesTheTextOnce) {
+    addNode(1, 1, 1, "one.c");
+    addNode(1, 2, 1, "two.c");
+    ASSERT_NO_FATAL_FAILURE(start());
+    expand(top);
+    select(find(top, "one.c"));
+    openSelected();
+    focusEditor();
+    typeText("x");
+    select(find(top, "two.c"));
+    openSelected();
+    ASSERT_TRUE(codeTabsAre({"one.c*", "two.c"}));
+    PostMessageA(codeView(), 0x706, 0, 0);
+    HWND first = messageBox();
+    ASSERT_TRUE(first);
+    PostMessageA(codeView(), 0x706, 0, 0);  // handled by the first question's loop
+    auto otherBox = [&] {
+        for (HWND w = FindWindowExA(nullptr, nullptr, e2e::kDialogClass, nullptr); w;
+             w = FindWindowExA(nullptr, w, e2e::kDialogClass, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid() && w != first && IsWindowVisible(w)) return w;
+        }
+        return HWND(nullptr);
+    };
+    ASSERT_TRUE(e2e::waitFor("a second question", [&] { return otherBox() != nullptr; }, true));
+    HWND second = otherBox();
+    EXPECT_EQ(e2e::messageBoxText(second), "此文本尚未保存，确定关闭？");
+    answer(second, IDYES);
+    answer(first, IDYES);
+    EXPECT_TRUE(codeTabsAre({"two.c"}));
+    EXPECT_TRUE(program->running());
+}
+
 TEST_F(CodeView, ClosingATabBehindTheCurrentOneKeepsOneEditorAndTheMarksOnTheirOwnTabs) {
     addNode(1, 1, 1, "a.c");
     addNode(1, 2, 1, "b.c");

@@ -284,9 +284,13 @@ TEST_F(EditorExchange, DraggingTheSelectionMovesItAndAClickClearsIt) {
     EXPECT_TRUE(textIs("alpha beta gamma"));
 }
 
-// Disabled: under Wine the drop of a drag with Ctrl held (pressed after the
-// button, before the drag begins) does not arrive as a copy (seen as a move
-// on one machine, as no drop at all on another); to be looked into.
+// Disabled: Ctrl pressed after the button, before the drag begins, should
+// copy.  Under Wine the drop arrives as a move: the Ctrl this driver injects
+// with SendInput is not seen by the program during the drag, neither in
+// the key state OLE passes nor by GetAsyncKeyState (both were tried).  The
+// likely cause is Wine taking its key state from the X server's keymap
+// when the drag takes the pointer, where an injected key is not held.  The
+// copy itself is tested natively (Exchange.ACopyWithCtrlKeeps...).
 TEST_F(EditorExchange, DISABLED_DraggingTheSelectionWithCtrlCopiesIt) {
     setText("alpha beta gamma");
     selectWord(at(2), {0, 5});

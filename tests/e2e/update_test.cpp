@@ -444,7 +444,10 @@ TEST_F(UpdateCheck, ANewVersionIsDownloadedAndInstalledOnceTheProgramIsClosed) {
     EXPECT_EQ(remainingSeen.front(), "--分--秒");
     std::vector<int> seconds;
     for (std::size_t i = 1; i < remainingSeen.size(); ++i) seconds.push_back(std::atoi(remainingSeen[i].c_str()));
-    for (std::size_t i = 1; i < seconds.size(); ++i) EXPECT_LT(seconds[i], seconds[i - 1]) << remainingSeen[i];
+    // The estimate follows the average speed: a stall of the machine under
+    // load lowers the average and may put it up a second or two.
+    for (std::size_t i = 1; i < seconds.size(); ++i) EXPECT_LE(seconds[i], seconds[i - 1] + 2) << remainingSeen[i];
+    EXPECT_LT(seconds.back(), seconds.front()) << ::testing::PrintToString(remainingSeen);
     for (std::size_t i = 1; i < speedSeen.size(); ++i) {
         // About 146 KB/S: the average over the whole time since the start
         // (whole seconds: the last one, over the total time, comes out higher).
