@@ -14,9 +14,11 @@ namespace {
 // Whether the file's header declares a size the skins take; read before
 // GDI+ decodes the whole image.
 bool headerAcceptable(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) return false;
-    std::string head(kImageHeadBytes, '\0');
+    const std::streamoff size = file.tellg();
+    std::string head(std::size_t(std::clamp<std::streamoff>(size, 0, std::streamoff(kImageHeadBytes))), '\0');
+    file.seekg(0);
     file.read(&head[0], std::streamsize(head.size()));
     head.resize(std::size_t(file.gcount()));
     return imageHeadAcceptable(head);
