@@ -420,7 +420,8 @@ TEST_F(UpdateCheck, ANewVersionIsDownloadedAndInstalledOnceTheProgramIsClosed) {
     ASSERT_TRUE(remaining && speed && received);
     ASSERT_TRUE(e2e::waitFor("the progress page shown", [&] { return IsWindowVisible(GetParent(speed)) != FALSE; },
                              true));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    EXPECT_TRUE(e2e::waitFor("OK enabled while the download runs",
+                             [&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, false));
     // Every display while the download runs.
     std::vector<std::string> remainingSeen, speedSeen;
     bool shot = false;
