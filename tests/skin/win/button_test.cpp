@@ -246,7 +246,14 @@ TEST_F(ButtonsOnScreen, CheckBoxesAndRadiosShowTheirMarkAfterTheAnimation) {
     ASSERT_TRUE(clickAt(screenPoint(radio, 7, 10)));
     EXPECT_EQ(waitForPixel(radio, 7, 10, kMark), rgb(kMark));
     EXPECT_EQ(SendMessageA(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
+    // Off the radio, its hover look goes.  Under load Wine's leave
+    // tracking has missed the jump off once in a while: the pointer then
+    // comes back onto the radio and leaves again, as a hand would.
     parkMouse();
+    for (int attempt = 0; attempt < 3 && waitForPixel(radio, 1, 4, kBox) != rgb(kBox); ++attempt) {
+        ASSERT_TRUE(moveMouse(screenPoint(radio, 7, 10)));
+        parkMouse();
+    }
     EXPECT_EQ(waitForPixel(radio, 1, 4, kBox), rgb(kBox));
     // Cleared from outside: the mark goes.
     SendMessageA(box, BM_SETCHECK, BST_UNCHECKED, 0);
