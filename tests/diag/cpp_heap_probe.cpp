@@ -33,14 +33,16 @@ void report(Hdr* h, size_t off) {
     fprintf(f, "\n");
     fclose(f);
 }
+// Reports the first byte of a freed block written since its free, and
+// fills the block again.
+void checkDead(Hdr* h) {
+    unsigned char* p = reinterpret_cast<unsigned char*>(h + 1);
+    for (size_t k = 0; k < h->size; ++k)
+        if (p[k] != 0xDD) { report(h, k); memset(p, 0xDD, h->size); break; }
+}
 void check() {
-    for (int i = 0; i < kRing; ++i) {
-        Hdr* h = ring[i];
-        if (!h) continue;
-        unsigned char* p = reinterpret_cast<unsigned char*>(h + 1);
-        for (size_t k = 0; k < h->size; ++k)
-            if (p[k] != 0xDD) { report(h, k); memset(p, 0xDD, h->size); break; }
-    }
+    for (int i = 0; i < kRing; ++i)
+        if (ring[i]) checkDead(ring[i]);
 }
 void* alloc(size_t n) {
     auto* h = static_cast<Hdr*>(HeapAlloc(heap(), 0, n + sizeof(Hdr) + 16));
@@ -66,9 +68,7 @@ void release(void* p) {
     memset(p, 0xDD, h->size);
     EnterCriticalSection(lock());
     if (Hdr* old = ring[ringPos]) {  // checked once more on its way out
-        unsigned char* d = reinterpret_cast<unsigned char*>(old + 1);
-        for (size_t k = 0; k < old->size; ++k)
-            if (d[k] != 0xDD) { report(old, k); break; }
+        checkDead(old);
         HeapFree(heap(), 0, old);
     }
     ring[ringPos] = h;

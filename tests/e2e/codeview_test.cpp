@@ -25,6 +25,17 @@ protected:
         DWORD code = 99;
         ASSERT_TRUE(program->waitForExit(30000, &code));
     }
+    // Opens the text `title` of the top folder with Enter.
+    void open(const char* title) {
+        select(find(top, title));
+        openSelected();
+    }
+    // Opens it and types `ascii` at the start of its text.
+    void openAndType(const char* title, const char* ascii) {
+        open(title);
+        ASSERT_NO_FATAL_FAILURE(focusEditor());
+        ASSERT_NO_FATAL_FAILURE(typeText(ascii));
+    }
     // The welcome page: a dialog in the tab control holding the page (1037).
     HWND welcomePage() { return e2e::findDescendant(codeTabs, "Afx:jexmarlo:Page", 1037); }
 };
@@ -83,10 +94,7 @@ TEST_F(CodeView, ClosingAnUnsavedTabAsksAndTheLastOneBringsBackTheWelcome) {
     addNode(1, 1, 1, "one.c");
     ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
-    select(find(top, "one.c"));
-    openSelected();
-    focusEditor();
-    typeText("x");
+    ASSERT_NO_FATAL_FAILURE(openAndType("one.c", "x"));
     PostMessageA(codeView(), 0x706, 0, 0);
     HWND box = messageBox();
     ASSERT_TRUE(box);
@@ -112,12 +120,8 @@ TEST_F(CodeView, ACloseAskedForAgainWhileItsQuestionIsOpenClosesTheTextOnce) {
     addNode(1, 2, 1, "two.c");
     ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
-    select(find(top, "one.c"));
-    openSelected();
-    focusEditor();
-    typeText("x");
-    select(find(top, "two.c"));
-    openSelected();
+    ASSERT_NO_FATAL_FAILURE(openAndType("one.c", "x"));
+    open("two.c");
     ASSERT_TRUE(codeTabsAre({"one.c*", "two.c"}));
     PostMessageA(codeView(), 0x706, 0, 0);
     HWND first = messageBox();
@@ -169,10 +173,7 @@ TEST_F(CodeView, ASaveThatFindsItsTextGoneFailsAndKeepsTheTextModified) {
     int id = addNode(1, 1, 1, "gone.c");
     ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
-    select(find(top, "gone.c"));
-    openSelected();
-    focusEditor();
-    typeText("work");
+    ASSERT_NO_FATAL_FAILURE(openAndType("gone.c", "work"));
     query("DELETE FROM content_tbl WHERE ItemId = " + std::to_string(id) + ";");
     editorChord(VK_CONTROL, 'S');
     HWND box = messageBox();
@@ -187,10 +188,7 @@ TEST_F(CodeView, ClosingTheProgramWithUnsavedTextsAsksOnce) {
     addNode(1, 1, 1, "a.c");
     ASSERT_NO_FATAL_FAILURE(start());
     expand(top);
-    select(find(top, "a.c"));
-    openSelected();
-    focusEditor();
-    typeText("kept");
+    ASSERT_NO_FATAL_FAILURE(openAndType("a.c", "kept"));
     PostMessageA(frame, WM_CLOSE, 0, 0);
     HWND box = messageBox();
     ASSERT_TRUE(box);

@@ -115,13 +115,20 @@ class LongUse : public e2e::MainWindowTest {
 protected:
     Footprint settled(const char* when) { return ::settled(frame, pid(), when); }
 
-    void openOptionsAndCancel() {
+    // The options dialog, opened by its command; null when it did not come.
+    HWND openOptions() {
         PostMessageA(frame, WM_COMMAND, kCmdOptions, 0);
         HWND dialog = program->waitForWindow(kOptionsCaption, e2e::kDialogClass);
-        ASSERT_TRUE(dialog);
-        ASSERT_TRUE(e2e::waitForIdle(dialog));
+        return dialog && e2e::waitForIdle(dialog) ? dialog : nullptr;
+    }
+    void cancelOptions(HWND dialog) {
         e2e::clickButton(dialog, IDCANCEL);
         ASSERT_TRUE(e2e::waitForGone(dialog));
+    }
+    void openOptionsAndCancel() {
+        HWND dialog = openOptions();
+        ASSERT_TRUE(dialog);
+        ASSERT_NO_FATAL_FAILURE(cancelOptions(dialog));
     }
     void closeTab(int index) {
         PostMessageA(GetParent(codeTabs), WM_TABCTRL_CLOSE, WPARAM(index), 0);
@@ -204,8 +211,7 @@ TEST_F(LongUse, HoverFadesOnTheToolbarAndTheNavigationControl) {
     expectBack(before, settled("toolbar fades: after all"));
 
     // The options dialog's navigation items, 26 pixels high from its top.
-    PostMessageA(frame, WM_COMMAND, kCmdOptions, 0);
-    HWND dialog = program->waitForWindow(kOptionsCaption, e2e::kDialogClass);
+    HWND dialog = openOptions();
     ASSERT_TRUE(dialog);
     HWND nav = e2e::findDescendant(dialog, "jexNavCtrl", IDC_OPTIONS_NAV);
     ASSERT_TRUE(nav);
@@ -217,8 +223,7 @@ TEST_F(LongUse, HoverFadesOnTheToolbarAndTheNavigationControl) {
     const Footprint dialogOpen = settled("navigation fades: after the first round");
     ASSERT_NO_FATAL_FAILURE(hover(rounds(500)));
     expectBack(dialogOpen, settled("navigation fades: after all"));
-    e2e::clickButton(dialog, IDCANCEL);
-    ASSERT_TRUE(e2e::waitForGone(dialog));
+    ASSERT_NO_FATAL_FAILURE(cancelOptions(dialog));
 }
 
 // Attachments stored through the add dialog and deleted again.
